@@ -1,0 +1,16 @@
+// The Windows functions the installer calls by declaration rather than
+// through its import table.
+#include "services/declared.h"
+
+namespace {
+
+constexpr DeclaredFunction kDeclaredFunctions[] = {
+    {"kernel32.dll", "GetTickCount"},
+};
+
+}  // namespace
+
+DeclaredFunctionCache& ProgramDeclaredFunctions() {
+    static DeclaredFunctionCache cache(kDeclaredFunctions);
+    return cache;
+}

@@ -1,0 +1,49 @@
+#include "services/registry.h"
+
+#include <windows.h>
+
+#include "services/codepage.h"
+#include "services/core/text.h"
+#include "services/handle.h"
+
+namespace {
+
+HKEY RootKey(int root) {
+    switch (root) {
+        case 1: return HKEY_CLASSES_ROOT;
+        case 2: return HKEY_CURRENT_CONFIG;
+        case 4: return HKEY_LOCAL_MACHINE;
+        case 5: return HKEY_USERS;
+    }
+    return HKEY_CURRENT_USER;
+}
+
+LSTATUS SetValue(HKEY key, const std::wstring& name, const RegistryValue& value) {
+    if (auto* number = std::get_if<std::int32_t>(&value)) {
+        DWORD dword = static_cast<DWORD>(*number);
+        return RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword), sizeof dword);
+    }
+    if (auto* text = std::get_if<Text>(&value)) {
+        std::wstring wide = ToWideText(*text);
+        auto bytes = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));  // the ending 0 counts
+        return RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()), bytes);
+    }
+    const Bytes& bytes = std::get<Bytes>(value);
+    return RegSetValueExW(key, name.c_str(), 0, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
+}  // namespace
+
+bool WriteRegistryValue(int root, std::string_view path, const RegistryValue& value) {
+    int slash = FindTextLast(path, "\\");
+    std::string_view keyPath = slash > 0 ? path.substr(0, static_cast<std::size_t>(slash - 1)) : std::string_view();
+    std::string_view valueName = slash > 0 ? path.substr(static_cast<std::size_t>(slash)) : path;
+
+    std::wstring wideKey = ToWideText(keyPath);
+    RegistryKey key;
+    if (RegOpenKeyExW(RootKey(root), wideKey.c_str(), 0, KEY_WRITE, key.put()) != ERROR_SUCCESS &&
+        RegCreateKeyExW(RootKey(root), wideKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS)
+        return false;
+    return SetValue(key.get(), ToWideText(valueName), value) == ERROR_SUCCESS;
+}

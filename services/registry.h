@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdint>
+#include <string_view>
+#include <variant>
+
+#include "services/core/values.h"
+
+// Roots: 1 HKEY_CLASSES_ROOT, 2 HKEY_CURRENT_CONFIG, 3 HKEY_CURRENT_USER,
+// 4 HKEY_LOCAL_MACHINE, 5 HKEY_USERS; anything else HKEY_CURRENT_USER.
+// An integer is written as REG_DWORD, a text as REG_SZ, bytes as REG_BINARY.
+using RegistryValue = std::variant<std::int32_t, Text, Bytes>;
+
+// `path` is the key path and the value name joined by a backslash; with no
+// backslash the value goes to the root itself. Missing key levels are
+// created. True if the value was written.
+bool WriteRegistryValue(int root, std::string_view path, const RegistryValue& value);
