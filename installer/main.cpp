@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "services/codepage.h"
+#include "window/shadow.h"
 
 namespace {
 
@@ -53,6 +54,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
                                   left, top, kWidth, kHeight, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, show);
+    ShadowInfo shadow{MakeArgb(0, 0, 0, 50), 30.0f, 1, 1, 0, nullptr};
+    if (ShadowRegisterClass()) ShadowAttach(window, &shadow);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
