@@ -1,0 +1,237 @@
+// A connection thread: the probe (first connection) or segment requests,
+// the data loop into the mapped view, retries, and moving on to the next
+// free segment.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "download/local_file.h"
+#include "download/task.h"
+
+namespace {
+
+constexpr int kRetryWaitMs = 5000;
+constexpr int kRetryStepMs = 10;
+
+enum class LoopEnd { Complete, Stopped, Failed };
+
+bool RetryAllowed(const DownloadTask& task, const Connection& c) {
+    return c.running.load() == 1 && !task.Stopped() && task.running.load() && c.retriesLeft > 0;
+}
+
+// The retry policy: counts the retry, tells the caller, waits 5 s in 10 ms
+// steps that a stop cuts short. False when no retry may follow.
+bool WaitForRetry(DownloadTask& task, Connection& c) {
+    if (!RetryAllowed(task, c)) return false;
+    --c.retriesLeft;
+    ++task.retryCount;
+    ReportFormatted(task, c.id, MessageLevel::Info, "等待%d秒后重试", kRetryWaitMs / 1000);
+    for (int waited = 0; waited < kRetryWaitMs; waited += kRetryStepMs) {
+        if (ShouldStop(task, c)) return false;
+        Sleep(kRetryStepMs);
+    }
+    return !ShouldStop(task, c);
+}
+
+// Repeats a protocol step through the retry policy until it succeeds.
+template <class Step>
+bool WithRetries(DownloadTask& task, Connection& c, Step step) {
+    while (true) {
+        StepResult result = step();
+        if (result == StepDone) return true;
+        if (result == StepFinal || !WaitForRetry(task, c)) return false;
+    }
+}
+
+Segment SegmentCopy(DownloadTask& task, int index) {
+    std::lock_guard guard(task.segmentsLock);
+    return task.segments[index];
+}
+
+std::int64_t CurrentOffset(DownloadTask& task, int index) {
+    Segment s = SegmentCopy(task, index);
+    return static_cast<std::int64_t>(s.start) + s.written;
+}
+
+// Moves the buffered bytes into the view at the segment's current offset.
+// The segment may have been shortened by a split meanwhile: bytes past its
+// end belong to the new segment, whose connection fetches them itself.
+bool FlushBuffer(DownloadTask& task, Connection& c) {
+    if (c.buffered == 0) return true;
+    if (task.view != DownloadTask::View::Mapped) return false;
+    std::lock_guard guard(task.segmentsLock);
+    Segment& s = task.segments[c.segment];
+    int room = std::max(0, s.length - s.written);
+    int bytes = std::min(c.buffered, room);
+    std::memcpy(task.base + s.start + s.written, c.buffer.data(), static_cast<std::size_t>(bytes));
+    s.written += bytes;
+    c.buffered = 0;
+    c.headerBodyBytes = 0;
+    return true;
+}
+
+void CountReceived(DownloadTask& task, Connection& c, int bytes) {
+    c.received += bytes;
+    task.received.fetch_add(bytes);
+    task.dataBytes.fetch_add(bytes);
+}
+
+// Reads the segment's bytes until it is complete, the connection is told to
+// stop, or a read fails. Failures and early closes go through the retry
+// policy and continue from the current offset with a new segment request.
+LoopEnd DataLoop(DownloadTask& task, Connection& c) {
+    // The bytes that came with the response header count with the first read.
+    int pendingHeaderBytes = c.headerBodyBytes;
+    if (pendingHeaderBytes > 0) CountReceived(task, c, pendingHeaderBytes);
+    while (true) {
+        Segment s = SegmentCopy(task, c.segment);
+        std::int64_t offset = static_cast<std::int64_t>(s.start) + s.written + c.buffered;
+        std::int64_t left = static_cast<std::int64_t>(s.end()) - offset;
+        if (left <= 0 || c.buffered == kReceiveBuffer) {
+            if (pendingHeaderBytes > 0) PostCallerEvent(task, DataReceived, c.id, pendingHeaderBytes, 0);
+            pendingHeaderBytes = 0;
+            if (!FlushBuffer(task, c)) return LoopEnd::Failed;
+            if (left <= 0) return LoopEnd::Complete;
+            continue;
+        }
+        if (ShouldStop(task, c)) {
+            FlushBuffer(task, c);
+            return LoopEnd::Stopped;
+        }
+        int share = task.param.SpeedLimit > 0 ? std::max(1, task.rateShare.load()) : task.param.BlockSize;
+        int wanted = static_cast<int>(std::min<std::int64_t>({share, kReceiveBuffer - c.buffered, left}));
+        ULONGLONG began = GetTickCount64();
+        Received r = ReceiveWithTimeout(c.socket, c.buffer.data() + c.buffered, wanted, task.param.ReceiveTimeout,
+                                        [&] { return ShouldStop(task, c); });
+        if (r.bytes > 0) {
+            if (task.param.SpeedLimit > 0) {
+                ULONGLONG spent = GetTickCount64() - began;
+                if (spent < 1000) Sleep(static_cast<DWORD>(1000 - spent));
+            }
+            PostCallerEvent(task, DataReceived, c.id, r.bytes + pendingHeaderBytes, 0);
+            pendingHeaderBytes = 0;
+            CountReceived(task, c, r.bytes);
+            c.buffered += r.bytes;
+            continue;
+        }
+        if (pendingHeaderBytes > 0) PostCallerEvent(task, DataReceived, c.id, pendingHeaderBytes, 0);
+        pendingHeaderBytes = 0;
+        if (r.code == kStopped) {
+            FlushBuffer(task, c);
+            return LoopEnd::Stopped;
+        }
+        if (r.code == kUnclassified) {  // not taken as a failure: keep reading
+            if (!FlushBuffer(task, c)) return LoopEnd::Failed;
+            continue;
+        }
+        // The peer closed early or the read failed: what arrived is kept and
+        // the rest of the segment is asked for again.
+        ReportMessage(task, c.id, MessageLevel::Error, SocketErrorText(r.code));
+        c.socket.Close();
+        if (!WaitForRetry(task, c)) {
+            c.buffered = 0;
+            return LoopEnd::Failed;
+        }
+        if (!FlushBuffer(task, c)) return LoopEnd::Failed;
+        std::int64_t resume = CurrentOffset(task, c.segment);
+        if (!WithRetries(task, c, [&] { return HttpSegmentRequest(task, c, resume); })) return LoopEnd::Failed;
+        pendingHeaderBytes = c.headerBodyBytes;
+        if (pendingHeaderBytes > 0) CountReceived(task, c, pendingHeaderBytes);
+    }
+}
+
+bool Probe(DownloadTask& task, Connection& c) {
+    if (!WithRetries(task, c, [&] { return HttpFirstRequest(task, c); })) return false;
+    if (!task.savePath.empty() && task.savePath.back() == '\\') {
+        Text name = LastPathPart(DecodeUrlText(task.http.target));
+        if (task.savePath.size() + name.size() < 260) task.savePath += name;
+    }
+    {
+        std::lock_guard guard(task.segmentsLock);
+        task.segments.Create(task.fileSize.load(), task.param.ConnectionCount);
+        c.segment = 0;
+        task.segments[0].threadId = static_cast<std::int32_t>(GetCurrentThreadId());
+        task.segments[0].connection = c.id;
+    }
+    if (!PrepareLocalFile(task, c)) {
+        c.buffered = 0;
+        return false;
+    }
+    for (int i = 1; i < task.segments.count(); ++i) task.queue.Post({QueueEvent::StartConnection, 1});
+    return true;
+}
+
+void AnnounceSegment(DownloadTask& task, Connection& c) {
+    Segment s = SegmentCopy(task, c.segment);
+    PostCallerEvent(task, c.onFirstSegment ? SegmentStarted : SegmentContinued, c.id, s.start + s.written, s.end());
+    bool expected = false;
+    if (c.sequence == 1 && task.sizeAnnounced.compare_exchange_strong(expected, true))
+        PostCallerEvent(task, FileSizeKnown, c.id, task.fileSize.load(), 0);
+}
+
+std::optional<int> TakeNextSegment(DownloadTask& task, Connection& c) {
+    std::lock_guard guard(task.segmentsLock);
+    std::optional<int> next = task.segments.TakeFree();
+    if (next) {
+        task.segments[*next].threadId = static_cast<std::int32_t>(GetCurrentThreadId());
+        task.segments[*next].connection = c.id;
+    }
+    return next;
+}
+
+}  // namespace
+
+bool ShouldStop(const DownloadTask& task, const Connection& connection) {
+    return connection.running.load() != 1 || task.Stopped();
+}
+
+void RunConnection(DownloadTask& task, Connection& c) {
+    PostCallerEvent(task, ConnectionStarted, c.id, 0, 0);
+    c.buffer.assign(kReceiveBuffer, 0);
+    bool ok = true;
+    bool haveResponse = false;
+    std::int32_t reached = 0;  // offset reached in the connection's latest segment
+    if (c.first) {
+        ok = Probe(task, c);
+        haveResponse = true;
+    }
+    while (ok) {
+        if (!haveResponse) {
+            std::int64_t offset = CurrentOffset(task, c.segment);
+            ok = WithRetries(task, c, [&] { return HttpSegmentRequest(task, c, offset); });
+            if (!ok) break;
+        }
+        haveResponse = false;
+        AnnounceSegment(task, c);
+        LoopEnd end = DataLoop(task, c);
+        c.socket.Close();
+        reached = static_cast<std::int32_t>(CurrentOffset(task, c.segment));
+        if (end == LoopEnd::Failed) ok = false;
+        if (end != LoopEnd::Complete || ShouldStop(task, c)) break;
+        {
+            std::lock_guard guard(task.segmentsLock);
+            task.segments.Release(c.segment);
+        }
+        std::optional<int> next = TakeNextSegment(task, c);
+        if (!next) {
+            c.segment = -1;
+            break;
+        }
+        c.segment = *next;
+        c.onFirstSegment = false;
+    }
+
+    c.socket.Close();
+    if (c.segment >= 0 && task.segments.count() > 0) {
+        std::lock_guard guard(task.segmentsLock);
+        task.segments.Release(c.segment);
+    }
+    c.buffer.clear();
+    c.buffer.shrink_to_fit();
+    PostCallerEvent(task, ok ? ConnectionEnded : ConnectionFailed, c.id, reached, 0);
+    c.running = -1;
+    // The last one out ends the task; counting down atomically means two
+    // connections ending together cannot both miss it.
+    if (task.active.fetch_sub(1) == 1) task.queue.Post({QueueEvent::AllConnectionsOver});
+}

@@ -1,0 +1,48 @@
+#pragma once
+// What an HTTP task sends: the request data kept for the task, the request
+// text, and how a redirect changes the data.
+#include <optional>
+#include <string_view>
+
+#include "services/core/values.h"
+
+inline constexpr std::string_view kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
+inline constexpr std::size_t kRequestLimit = 1023;
+inline constexpr int kMaxRedirects = 10;
+
+struct HttpRequestData {
+    Text host;        // host part as in the URL, port included
+    Text target;      // the path, or with a proxy the whole URL
+    int port = 80;
+    Text proxy;       // empty: none
+    Text referer;
+    Text cookieLine;  // "Cookie: ...\r\n" after a redirect that set one
+};
+
+// From a parsed http:// URL. The referer is the caller's or the URL up to its
+// last "/".
+HttpRequestData MakeHttpRequestData(std::string_view url, std::string_view host, std::string_view path, int port,
+                                    std::string_view proxy, std::string_view referer);
+
+// The request text with an extra header line ("Range: ..." or a cookie line,
+// ending in CRLF, or empty). None when it would not fit 1023 bytes: nothing
+// is then sent.
+std::optional<Text> BuildHttpRequest(const HttpRequestData& data, std::string_view extraLine);
+
+// "Range: bytes=<offset>-\r\n"
+Text RangeLine(long long offset);
+
+// Follows a Location. False (data unchanged in what matters) when the
+// cookie is too long, the location is ftp:// or an http:// one is not a
+// usable URL.
+bool FollowRedirect(HttpRequestData& data, std::string_view location, const std::optional<Text>& setCookie);
+
+// Where the name is resolved: the host part without its port (and whether a
+// port was written in it).
+struct HostAndPort {
+    Text name;
+    int port;
+};
+HostAndPort ServerOf(const HttpRequestData& data);
+// The proxy text split at its last ":" (port 80 without one).
+HostAndPort ProxyOf(std::string_view proxy);

@@ -1,0 +1,197 @@
+// The HTTP side of a connection: resolve, connect, send, read and judge the
+// response header. The body bytes that came with the header are left in the
+// connection's buffer for the data loop.
+#include <cstring>
+
+#include "download/core/status_text.h"
+#include "download/task.h"
+
+namespace {
+
+constexpr MessageLevel Info = MessageLevel::Info, Error = MessageLevel::Error;
+
+StopCheck StopFor(const DownloadTask& task, const Connection& connection) {
+    return [&task, &connection] { return ShouldStop(task, connection); };
+}
+
+// Resolves the server (or proxy) of the request data into task.address and
+// task.connectPort.
+StepResult Resolve(DownloadTask& task, Connection& c) {
+    if (task.http.proxy.empty()) {
+        HostAndPort server = ServerOf(task.http);
+        task.connectPort = server.port;
+        if (IsDottedIPv4(server.name)) {
+            task.address = server.name;
+            return StepDone;
+        }
+        ReportFormatted(task, c.id, Info, "正在解析域名 [%s]", server.name.c_str());
+        task.address = ResolveHost(server.name);
+        if (task.address.empty()) {
+            ReportFormatted(task, c.id, Error, "解析域名 [%s]出错", server.name.c_str());
+            return StepRetry;
+        }
+        return StepDone;
+    }
+    HostAndPort proxy = ProxyOf(task.http.proxy);
+    task.connectPort = proxy.port;
+    if (IsDottedIPv4(proxy.name)) {
+        task.address = proxy.name;
+        return StepDone;
+    }
+    ReportFormatted(task, c.id, Info, "正在代理服务器解析域名 [%s]", proxy.name.c_str());
+    task.address = ResolveHost(proxy.name);
+    if (task.address.empty()) {
+        ReportFormatted(task, c.id, Error, "解析代理服务器域名 [%s]出错", task.http.proxy.c_str());
+        return StepRetry;
+    }
+    return StepDone;
+}
+
+StepResult Connect(DownloadTask& task, Connection& c, bool firstRequest) {
+    if (!c.socket.Open()) return StepFinal;
+    const char* address = task.address.c_str();
+    int port = task.connectPort;
+    if (firstRequest && !task.http.proxy.empty())
+        ReportFormatted(task, c.id, Info, "正在连接代理服务器 [%s:%d]", address, port);
+    else
+        ReportFormatted(task, c.id, Info, "正在连接 [%s:%d]", address, port);
+    switch (ConnectWithTimeout(c.socket, task.address, port, task.param.ConnectTimeout, StopFor(task, c))) {
+        case ConnectOutcome::Connected:
+            ReportFormatted(task, c.id, Info, firstRequest ? "连接 [%s:%d]成功" : "连接[%s:%d]成功", address, port);
+            return StepDone;
+        case ConnectOutcome::TimedOut: ReportFormatted(task, c.id, Error, "连接 [%s:%d]超时", address, port); break;
+        case ConnectOutcome::Stopped: break;
+        case ConnectOutcome::Failed: ReportFormatted(task, c.id, Error, "连接 [%s:%d]失败", address, port); break;
+    }
+    c.socket.Close();
+    return StepRetry;
+}
+
+StepResult SendRequest(DownloadTask& task, Connection& c, std::string_view extraLine) {
+    std::optional<Text> request = BuildHttpRequest(task.http, extraLine);
+    if (!request) {
+        // Too long for the request buffer: nothing is sent, and trying again cannot help.
+        ReportMessage(task, c.id, Error, "发送请求失败");
+        return StepFinal;
+    }
+    ReportMessage(task, c.id, MessageLevel::Sent, *request);
+    if (SendWithTimeout(c.socket, *request, task.param.SendTimeout, StopFor(task, c)) != 0) {
+        ReportMessage(task, c.id, Error, "发送请求失败");
+        return StepRetry;
+    }
+    return StepDone;
+}
+
+// Reads until a complete header block is in the 4096-byte buffer, one
+// receive call at a time; the body bytes after it go to the data buffer.
+StepResult ReadHeader(DownloadTask& task, Connection& c) {
+    char header[kHeaderBuffer];
+    std::size_t have = 0;
+    while (true) {
+        if (have == sizeof header) {
+            ReportMessage(task, c.id, Error, "HTTP返回头部信息过长");
+            return StepFinal;
+        }
+        Received r = ReceiveWithTimeout(c.socket, header + have, static_cast<int>(sizeof header - have),
+                                        task.param.ReceiveTimeout, StopFor(task, c));
+        if (r.code == kStopped) {
+            ReportMessage(task, c.id, Error, "未知错误");
+            return StepRetry;
+        }
+        if (r.code != 0) {
+            ReportMessage(task, c.id, Error, SocketErrorText(r.code));
+            return StepRetry;
+        }
+        have += static_cast<std::size_t>(r.bytes);
+        std::optional<HeaderBlock> block = FindHeaderBlock(std::string_view(header, have));
+        if (!block) continue;
+        std::string_view text(header + block->start, block->end - block->start);
+        ReportMessage(task, c.id, MessageLevel::Received, text);
+        c.response = ParseHttpResponse(text);
+        std::size_t body = have - block->end;
+        std::memcpy(c.buffer.data(), header + block->end, body);
+        c.buffered = static_cast<int>(body);
+        c.headerBodyBytes = c.buffered;
+        return StepDone;
+    }
+}
+
+// A Content-Disposition name is taken while SavePath still names a folder.
+void TakeDispositionName(DownloadTask& task, const HttpResponse& response) {
+    if (!response.fileName || task.savePath.empty() || task.savePath.back() != '\\') return;
+    Text name = LastPathPart(*response.fileName);
+    if (task.savePath.size() + name.size() < 260) task.savePath += name;
+}
+
+StepResult Exchange(DownloadTask& task, Connection& c, bool firstRequest, std::string_view extraLine) {
+    c.buffered = 0;
+    c.headerBodyBytes = 0;
+    c.response = {};
+    StepResult step = Connect(task, c, firstRequest);
+    if (step == StepDone) step = SendRequest(task, c, extraLine);
+    if (step == StepDone) step = ReadHeader(task, c);
+    if (step != StepDone) c.socket.Close();
+    else TakeDispositionName(task, c.response);
+    return step;
+}
+
+}  // namespace
+
+StepResult HttpFirstRequest(DownloadTask& task, Connection& c) {
+    for (int redirects = 0;; ++redirects) {
+        StepResult step = Resolve(task, c);
+        if (step == StepDone) step = Exchange(task, c, true, task.http.cookieLine);
+        if (step != StepDone) return step;
+        const HttpResponse& response = c.response;
+        switch (response.status) {
+            case 200:
+            case 206:
+                // Sizes from 2 GiB on do not fit the file size either.
+                if (response.contentLength < 0 || response.contentLength > 0x7FFFFFFF) {
+                    ReportMessage(task, c.id, Error, "无法获得文件大小");
+                    c.socket.Close();
+                    return StepFinal;
+                }
+                task.fileSize = static_cast<std::int32_t>(response.contentLength);
+                return StepDone;
+            case 301:
+            case 302: {
+                c.socket.Close();
+                if (!response.location) {
+                    ReportMessage(task, c.id, Error, "获得重定向信息错误");
+                    return StepFinal;
+                }
+                ReportFormatted(task, c.id, Error, "重定向到 [%s]", response.location->c_str());
+                if (redirects >= kMaxRedirects || !FollowRedirect(task.http, *response.location, response.setCookie)) {
+                    ReportMessage(task, c.id, Error, "COOKIE过长或获得重定向信息错误或不支持的协议");
+                    return StepFinal;
+                }
+                continue;
+            }
+            case 400:
+            case 403:
+            case 404: ReportMessage(task, c.id, Error, "出现错误"); break;
+            default: ReportFormatted(task, c.id, Error, "暂时不支持的返回, 返回号[%d]", response.status); break;
+        }
+        c.socket.Close();
+        return StepFinal;
+    }
+}
+
+StepResult HttpSegmentRequest(DownloadTask& task, Connection& c, std::int64_t offset) {
+    StepResult step = Exchange(task, c, false, RangeLine(offset));
+    if (step != StepDone) return step;
+    const HttpResponse& response = c.response;
+    if (response.contentLength == task.fileSize.load()) {
+        ReportMessage(task, c.id, Error, "出现错误");
+    } else if (response.status == 200 || response.status == 206) {
+        return StepDone;
+    } else if (response.status == 400 || response.status == 403 || response.status == 404) {
+        ReportMessage(task, c.id, Error, "出现错误");
+    } else {
+        ReportFormatted(task, c.id, Error, "暂时不支持的返回, 返回号[%d]", response.status);
+    }
+    c.socket.Close();
+    c.buffered = 0;
+    return StepFinal;
+}

@@ -1,0 +1,145 @@
+#include "download/socket.h"
+
+#include <ws2tcpip.h>
+
+#include "download/core/status_text.h"
+
+namespace {
+
+constexpr int kStepMs = 10;
+
+int LastError() { return SocketErrorCode(WSAGetLastError()); }
+
+void SetBlocking(SOCKET s, bool blocking) {
+    u_long nonBlocking = blocking ? 0 : 1;
+    ioctlsocket(s, FIONBIO, &nonBlocking);
+}
+
+// One 10 ms wait: 1 ready, 0 nothing yet, <0 the wait failed.
+int WaitStep(SOCKET s, bool forWrite, bool* failed = nullptr) {
+    fd_set set, errors;
+    FD_ZERO(&set);
+    FD_SET(s, &set);
+    FD_ZERO(&errors);
+    FD_SET(s, &errors);
+    timeval step = {0, kStepMs * 1000};
+    int n = select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, &errors, &step);
+    if (n < 0) return -1;
+    if (failed) *failed = FD_ISSET(s, &errors) != 0;
+    if (n == 0) return 0;
+    return FD_ISSET(s, &set) ? 1 : (FD_ISSET(s, &errors) ? -1 : 0);
+}
+
+}  // namespace
+
+bool Socket::Open() {
+    Close();
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 0), &data) != 0) return false;
+    started_ = true;
+    socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (socket_ == INVALID_SOCKET) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void Socket::Close() {
+    if (socket_ != INVALID_SOCKET) closesocket(socket_);
+    socket_ = INVALID_SOCKET;
+    if (started_) WSACleanup();
+    started_ = false;
+}
+
+ConnectOutcome ConnectWithTimeout(Socket& socket, const Text& address, int port, int timeoutMs, const StopCheck& stop) {
+    sockaddr_in peer = {};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(static_cast<u_short>(port));
+    peer.sin_addr.s_addr = inet_addr(address.c_str());
+    SOCKET s = socket.get();
+    SetBlocking(s, false);
+    if (connect(s, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0) {
+        SetBlocking(s, true);
+        return ConnectOutcome::Connected;
+    }
+    int error = WSAGetLastError();
+    if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS) return ConnectOutcome::Failed;
+    int steps = timeoutMs / kStepMs > 0 ? timeoutMs / kStepMs : 1;
+    for (int i = 0; i < steps; ++i) {
+        if (stop && stop()) return ConnectOutcome::Stopped;
+        fd_set writable, failed;
+        FD_ZERO(&writable);
+        FD_SET(s, &writable);
+        FD_ZERO(&failed);
+        FD_SET(s, &failed);
+        timeval step = {0, kStepMs * 1000};
+        int n = select(0, nullptr, &writable, &failed, &step);
+        if (n < 0 || FD_ISSET(s, &failed)) return ConnectOutcome::Failed;
+        if (n > 0 && FD_ISSET(s, &writable)) {
+            SetBlocking(s, true);
+            return ConnectOutcome::Connected;
+        }
+    }
+    return ConnectOutcome::TimedOut;
+}
+
+int SendWithTimeout(Socket& socket, std::string_view bytes, int timeoutMs, const StopCheck& stop) {
+    SOCKET s = socket.get();
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        if (timeoutMs >= 0) {
+            int waited = 0;
+            while (true) {
+                int ready = WaitStep(s, true);
+                if (ready < 0) return kWaitFailed;
+                if (ready > 0) break;
+                waited += kStepMs;
+                if (stop && stop()) return kStopped;
+                if (timeoutMs > 0 && waited > timeoutMs) return kWaitTimeout;
+            }
+        }
+        int n = send(s, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
+        if (n == SOCKET_ERROR) return kSendError;
+        sent += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+Received ReceiveWithTimeout(Socket& socket, char* buffer, int wanted, int timeoutMs, const StopCheck& stop) {
+    SOCKET s = socket.get();
+    if (!buffer) return {0, -4};
+    int silence = 0;
+    while (true) {
+        if (stop && stop()) return {0, kStopped};
+        int ready = WaitStep(s, false);
+        if (ready < 0) return {0, kWaitFailed};
+        if (ready == 0) {
+            silence += kStepMs;
+            if (silence > timeoutMs) return {0, kReceiveTimeout};
+            continue;
+        }
+        int n = recv(s, buffer, wanted, 0);
+        if (n > 0) return {n, 0};
+        if (n == 0) return {0, kPeerClosed};
+        if (WSAGetLastError() == WSAEWOULDBLOCK) continue;
+        return {0, LastError()};
+    }
+}
+
+Text ResolveHost(const Text& name) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return {};
+    addrinfo hints = {};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    Text address;
+    if (getaddrinfo(name.c_str(), nullptr, &hints, &found) == 0 && found) {
+        auto* in = reinterpret_cast<sockaddr_in*>(found->ai_addr);
+        address = inet_ntoa(in->sin_addr);
+        freeaddrinfo(found);
+    }
+    WSACleanup();
+    return address;
+}

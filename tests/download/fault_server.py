@@ -1,0 +1,176 @@
+"""An HTTP server on 127.0.0.1 that misbehaves on request, for the download
+engine's tests. Runs in a thread of the test process; every request's header
+is recorded. Paths:
+
+  /file/NAME                 the file, with Range support
+  /drop/N/K/NAME             the first K requests of this path drop the
+                             connection after N body bytes
+  /stall/MS/K/NAME           the first K requests send the header, then
+                             stall MS milliseconds before the body
+  /pieces/NAME               the header in 1-byte pieces
+  /norange/NAME              Range ignored: always 200 with the whole file
+  /bigheader/NAME            a header over 4096 bytes
+  /nolength/NAME             200 without Content-Length
+  /chunked/NAME              200 with chunked transfer coding
+  /partial/NAME              the first answer is 206 without Content-Range
+  /status/CODE               that status, no body
+  /chain/N/NAME              N redirects, alternating 301/302, with relative
+                             and absolute locations and a Set-Cookie, then
+                             /needcookie/NAME
+  /needcookie/NAME           403 unless the request carries Cookie: a=1
+  /disposition/SAVED/NAME    the file, named SAVED by Content-Disposition
+  /huge                      Content-Length: 2147483648
+"""
+import http.server
+import os
+import re
+import socket
+import threading
+import time
+import urllib.parse
+
+
+class FaultServer:
+    def __init__(self, root):
+        self.root = root
+        self.requests = []  # (path, header text) in arrival order
+        self.counts = {}
+        self.lock = threading.Lock()
+        server = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            protocol_version = "HTTP/1.1"
+
+            def log_message(self, *args):
+                pass
+
+            def do_GET(self):
+                with server.lock:
+                    server.requests.append((self.path, str(self.headers)))
+                    server.counts[self.path] = server.counts.get(self.path, 0) + 1
+                    count = server.counts[self.path]
+                try:
+                    server.answer(self, count)
+                except (BrokenPipeError, ConnectionResetError):
+                    pass
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.httpd.daemon_threads = True
+        self.port = self.httpd.server_address[1]
+        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
+
+    def __enter__(self):
+        self.thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+    def url(self, path):
+        return f"http://127.0.0.1:{self.port}{path}"
+
+    def headers_of(self, prefix):
+        with self.lock:
+            return [h for p, h in self.requests if p.startswith(prefix)]
+
+    # -- answers -----------------------------------------------------------
+
+    def data(self, name):
+        with open(os.path.join(self.root, name), "rb") as f:
+            return f.read()
+
+    @staticmethod
+    def send_raw(handler, text):
+        handler.wfile.write(text.encode("latin-1"))
+        handler.wfile.flush()
+
+    def send_file(self, h, data, honour_range=True, extra="", header_pieces=False, drop_after=None, stall_ms=0):
+        start = 0
+        match = re.search(r"bytes=(\d+)-", h.headers.get("Range", "") or "")
+        if honour_range and match:
+            start = int(match.group(1))
+            body = data[start:]
+            head = (f"HTTP/1.1 206 Partial Content\r\nContent-Length: {len(body)}\r\n"
+                    f"Content-Range: bytes {start}-{len(data) - 1}/{len(data)}\r\n")
+        else:
+            body = data
+            head = f"HTTP/1.1 200 OK\r\nContent-Length: {len(body)}\r\n"
+        head += "Accept-Ranges: bytes\r\nConnection: close\r\n" + extra + "\r\n"
+        if header_pieces:
+            for ch in head:
+                self.send_raw(h, ch)
+                time.sleep(0.001)
+        else:
+            self.send_raw(h, head)
+        if stall_ms:
+            time.sleep(stall_ms / 1000)
+        if drop_after is not None:
+            h.wfile.write(body[:drop_after])
+            h.wfile.flush()
+            h.connection.shutdown(socket.SHUT_RDWR)
+            h.close_connection = True
+            return
+        h.wfile.write(body)
+        h.close_connection = True
+
+    def answer(self, h, count):
+        parts = [urllib.parse.unquote(p) for p in h.path.split("/")[1:]]
+        kind = parts[0]
+        if kind == "file":
+            self.send_file(h, self.data(parts[1]))
+        elif kind == "drop":
+            n, k, name = int(parts[1]), int(parts[2]), parts[3]
+            self.send_file(h, self.data(name), drop_after=n if count <= k else None)
+        elif kind == "stall":
+            ms, k, name = int(parts[1]), int(parts[2]), parts[3]
+            self.send_file(h, self.data(name), stall_ms=ms if count <= k else 0)
+        elif kind == "pieces":
+            self.send_file(h, self.data(parts[1]), header_pieces=True)
+        elif kind == "norange":
+            self.send_file(h, self.data(parts[1]), honour_range=False)
+        elif kind == "bigheader":
+            self.send_file(h, self.data(parts[1]), extra="X-Padding: " + "p" * 4200 + "\r\n")
+        elif kind == "nolength":
+            self.send_raw(h, "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n")
+            h.wfile.write(self.data(parts[1]))
+            h.close_connection = True
+        elif kind == "chunked":
+            data = self.data(parts[1])
+            self.send_raw(h, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n")
+            h.wfile.write(b"%x\r\n" % len(data) + data + b"\r\n0\r\n\r\n")
+            h.close_connection = True
+        elif kind == "partial":
+            self.send_raw(h, "HTTP/1.1 206 Partial Content\r\nConnection: close\r\n\r\n")
+            h.close_connection = True
+        elif kind == "status":
+            self.send_raw(h, f"HTTP/1.1 {parts[1]} Whatever\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
+            h.close_connection = True
+        elif kind == "chain":
+            # Relative locations pile up under the old path: the last number counts.
+            n, name = (lambda m: (int(m.group(1)), m.group(2)))(re.search(r"/(\d+)/([^/]+)$", h.path))
+            if n == 0:
+                location = f"http://127.0.0.1:{self.port}/needcookie/{name}"
+            elif n % 2:
+                location = f"http://127.0.0.1:{self.port}/chain/{n - 1}/{name}"
+            else:
+                location = f"{n - 1}/{name}"
+            code = 301 if n % 2 else 302
+            self.send_raw(h, f"HTTP/1.1 {code} Moved\r\nLocation: {location}\r\nSet-Cookie: a=1; path=/\r\n"
+                             "Content-Length: 0\r\nConnection: close\r\n\r\n")
+            h.close_connection = True
+        elif kind == "needcookie":
+            if h.headers.get("Cookie") != "a=1":
+                self.send_raw(h, "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
+                h.close_connection = True
+            else:
+                self.send_file(h, self.data(parts[1]))
+        elif kind == "disposition":
+            self.send_file(h, self.data(parts[2]),
+                           extra=f'Content-Disposition: attachment; filename="{parts[1]}"\r\n')
+        elif kind == "huge":
+            self.send_raw(h, "HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\nConnection: close\r\n\r\n")
+            h.close_connection = True
+        else:
+            self.send_raw(h, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
+            h.close_connection = True

@@ -1,0 +1,265 @@
+"""The download engine end to end: tavrin-fetch under Wine against nginx,
+tinyproxy and the project's fault-injecting server, all on 127.0.0.1. Every
+download is checked byte for byte against the served file."""
+import os
+import shutil
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from fault_server import FaultServer  # noqa: E402
+from peers import Nginx, Tinyproxy, fetch, make_file, sha256, windows_path  # noqa: E402
+
+INFO, SENT, RECEIVED, ERROR = 0, 1, 2, 3
+TASK_FINISHED, SIZE_KNOWN, STARTED, SEGMENT_STARTED, ENDED, FAILED, DATA = 4, 3, 5, 6, 8, 9, 16
+MiB = 1 << 20
+
+
+class Files:
+    """Served files and a folder for the saved ones."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.served = tempfile.mkdtemp(prefix="tavrin-served-")
+        cls.saved = tempfile.mkdtemp(prefix="tavrin-saved-")
+        cls.sizes = {}
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.served, ignore_errors=True)
+        shutil.rmtree(cls.saved, ignore_errors=True)
+
+    @classmethod
+    def serve(cls, name, size):
+        if name not in cls.sizes:
+            make_file(cls.served, name, size)
+            cls.sizes[name] = size
+        return name
+
+    def target(self, name):
+        path = os.path.join(self.saved, name)
+        if os.path.exists(path):
+            os.remove(path)
+        return path
+
+    def assertSaved(self, result, served_name, saved_path):
+        self.assertEqual(result.code, 0, "\n".join(result.lines[-30:]))
+        self.assertEqual(sha256(saved_path), sha256(os.path.join(self.served, served_name)))
+        size = self.sizes[served_name]
+        self.assertEqual(result.events[-1], (TASK_FINISHED, 0, size, 0))
+        self.assertIn((SIZE_KNOWN, 1, size, 0), result.events)
+        self.assertEqual(result.codes().count(SIZE_KNOWN), 1)
+
+
+class NginxTransfers(Files, unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        for size in (1, 4095, 4096, 20479, 20480, 100000, 64 * MiB):
+            cls.serve(f"f{size}.bin", size)
+        cls.serve("moved-target", 30000)
+        cls.nginx = Nginx(cls.served).__enter__()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.nginx.__exit__(None, None, None)
+        super().tearDownClass()
+
+    def test_sizes_and_connection_counts(self):
+        for size in (1, 4095, 4096, 20479, 20480, 100000, 64 * MiB):
+            for connections in (1, 3, 8):
+                with self.subTest(size=size, connections=connections):
+                    name = f"f{size}.bin"
+                    saved = self.target(f"n{connections}-{name}")
+                    result = fetch(self.nginx.url("/" + name), windows_path(saved), "--connections", connections)
+                    self.assertSaved(result, name, saved)
+                    started = result.codes().count(STARTED)
+                    if size < 20480:
+                        self.assertEqual(started, 1)  # one segment whatever was asked
+                    elif size >= MiB:
+                        self.assertEqual(started, connections)
+                    else:
+                        # Small segments may all be done by the time a late connection
+                        # looks for one; it then finds nothing to take or split.
+                        self.assertLessEqual(started, connections)
+                    self.assertEqual(result.codes().count(FAILED), 0)
+
+    def test_segments_of_a_100000_byte_file_over_three_connections(self):
+        saved = self.target("seg.bin")
+        result = fetch(self.nginx.url("/f100000.bin"), windows_path(saved), "--connections", 3)
+        self.assertSaved(result, "f100000.bin", saved)
+        segments = sorted((e[2], e[3]) for e in result.events if e[0] == SEGMENT_STARTED)
+        self.assertEqual(segments, [(0, 33333), (33333, 66666), (66666, 100000)])
+        ranges = [t for t in result.texts(SENT) if "Range:" in t]
+        self.assertEqual(sorted(r.split("Range: ")[1].split("\\r\\n")[0] for r in ranges),
+                         ["bytes=33333-", "bytes=66666-"])
+
+    def test_a_zero_byte_file_cannot_be_mapped(self):
+        self.serve("empty.bin", 0)
+        saved = self.target("empty.bin")
+        result = fetch(self.nginx.url("/empty.bin"), windows_path(saved))
+        self.assertEqual(result.code, 1)
+        self.assertIn("创建文件错误，超出最大支持下载长度或磁盘不可写或磁盘没有空间或同名文件已存在", result.texts(ERROR))
+        self.assertIn(FAILED, result.codes())
+        self.assertEqual(result.events[-1], (TASK_FINISHED, 0, 0, 0))
+
+    def test_a_relative_redirect(self):
+        saved = self.target("moved.bin")
+        result = fetch(self.nginx.url("/moved"), windows_path(saved))
+        self.assertSaved(result, "moved-target", saved)
+        self.assertIn("重定向到 [/moved-target]", result.texts(ERROR))
+        self.assertTrue(any(t.startswith("GET //moved-target HTTP/1.1") for t in result.texts(SENT)))
+
+    def test_through_a_proxy_segments_carry_their_range(self):
+        with Tinyproxy() as proxy:
+            for size in (1, 100000, 64 * MiB):
+                for connections in (1, 3, 8):
+                    with self.subTest(size=size, connections=connections):
+                        name = f"f{size}.bin"
+                        saved = self.target(f"p{connections}-{name}")
+                        result = fetch(self.nginx.url("/" + name), windows_path(saved), "--connections", connections,
+                                       "--proxy", f"127.0.0.1:{proxy.port}")
+                        self.assertSaved(result, name, saved)
+                        sent = result.texts(SENT)
+                        self.assertTrue(sent[0].startswith(f"GET {self.nginx.url('/' + name)} HTTP/1.1"))
+                        self.assertTrue(sent[0].endswith("Proxy-Connection: Keep-Alive\\r\\n\\r\\n\\r\\n"))
+                        self.assertIn(f"正在连接代理服务器 [127.0.0.1:{proxy.port}]", result.texts(INFO))
+
+
+class Faults(Files, unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.serve("f16m.bin", 16 * MiB)
+        cls.serve("f1m.bin", MiB)
+        cls.serve("small.bin", 100000)
+        cls.server = FaultServer(cls.served).__enter__()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.__exit__(None, None, None)
+        super().tearDownClass()
+
+    def test_dropped_connections_resume_and_the_file_arrives_whole(self):
+        saved = self.target("dropped.bin")
+        result = fetch(self.server.url("/drop/700000/4/f16m.bin"), windows_path(saved), "--connections", 4)
+        self.assertSaved(result, "f16m.bin", saved)
+        self.assertGreaterEqual(result.texts(INFO).count("等待5秒后重试"), 3)
+        self.assertEqual(result.codes().count(FAILED), 0)
+        self.assertGreaterEqual(sum(1 for t in result.texts(SENT) if "Range: bytes=" in t), 3 + 3)
+
+    def test_a_single_connection_dropped_mid_file_never_ends_short(self):
+        saved = self.target("dropped1.bin")
+        result = fetch(self.server.url("/drop/300000/2/f1m.bin"), windows_path(saved))
+        self.assertSaved(result, "f1m.bin", saved)
+        self.assertIn("Range: bytes=300000-", "".join(result.texts(SENT)))
+
+    def test_a_stall_past_the_receive_timeout_is_retried(self):
+        saved = self.target("stalled.bin")
+        result = fetch(self.server.url("/stall/3000/2/f1m.bin"), windows_path(saved), "--connections", 2,
+                       "--receive-timeout", 800)
+        self.assertSaved(result, "f1m.bin", saved)
+        self.assertIn("接收数据超时", result.texts(ERROR))
+
+    def test_a_header_in_one_byte_pieces(self):
+        saved = self.target("pieces.bin")
+        self.assertSaved(fetch(self.server.url("/pieces/small.bin"), windows_path(saved)), "small.bin", saved)
+
+    def test_final_failures_of_the_first_request(self):
+        cases = [
+            ("/bigheader/small.bin", "HTTP返回头部信息过长"),
+            ("/nolength/small.bin", "无法获得文件大小"),
+            ("/chunked/small.bin", "无法获得文件大小"),
+            ("/partial/small.bin", "无法获得文件大小"),
+            ("/huge", "无法获得文件大小"),
+            ("/status/400", "出现错误"),
+            ("/status/403", "出现错误"),
+            ("/status/404", "出现错误"),
+            ("/status/500", "暂时不支持的返回, 返回号[500]"),
+            ("/chain/12/small.bin", "COOKIE过长或获得重定向信息错误或不支持的协议"),
+        ]
+        for path, text in cases:
+            with self.subTest(path=path):
+                result = fetch(self.server.url(path), windows_path(self.target("final.bin")))
+                self.assertEqual(result.code, 1)
+                self.assertIn(text, result.texts(ERROR))
+                self.assertNotIn("等待5秒后重试", result.texts(INFO))  # final: no retry
+                self.assertEqual(result.codes()[-2:], [FAILED, TASK_FINISHED])
+                self.assertFalse(os.path.exists(os.path.join(self.saved, "final.bin")))
+
+    def test_redirect_chain_with_cookie_and_relative_locations(self):
+        saved = self.target("chain.bin")
+        result = fetch(self.server.url("/chain/3/small.bin"), windows_path(saved))
+        self.assertSaved(result, "small.bin", saved)
+        self.assertEqual(sum(1 for t in result.texts(ERROR) if t.startswith("重定向到 [")), 4)
+        self.assertTrue(any("/chain/2/1/small.bin" in t for t in result.texts(SENT)))  # relative to the old path
+        self.assertIn("Cookie: a=1\\r\\n", result.texts(SENT)[-1])
+
+    def test_a_server_that_ignores_range(self):
+        saved = self.target("norange.bin")
+        result = fetch(self.server.url("/norange/small.bin"), windows_path(saved), "--connections", 3)
+        self.assertEqual(result.code, 1)  # the other segments can never be had
+        self.assertGreaterEqual(result.texts(ERROR).count("出现错误"), 2)
+        self.assertEqual(result.events[-1], (TASK_FINISHED, 0, 100000, 0))
+
+    def test_file_names_from_the_server_and_the_url(self):
+        folder = tempfile.mkdtemp(dir=self.saved)
+        result = fetch(self.server.url("/disposition/服务器名.bin/small.bin"), windows_path(folder) + "\\")
+        self.assertEqual(result.code, 0)
+        self.assertEqual(os.listdir(folder), ["服务器名.bin"])
+        os.remove(os.path.join(folder, "服务器名.bin"))
+        self.serve("my file.bin", 5000)
+        result = fetch(self.server.url("/file/my%20file.bin"), windows_path(folder) + "\\")
+        self.assertEqual(result.code, 0)
+        self.assertEqual(os.listdir(folder), ["my file.bin"])
+
+    def test_request_lines(self):
+        saved = self.target("lines.bin")
+        fetch(self.server.url("/file/small.bin"), windows_path(saved))
+        header = self.server.headers_of("/file/small.bin")[-1]
+        self.assertIn(f"Host: 127.0.0.1:{self.server.port}", header)
+        self.assertIn(f"Referer: http://127.0.0.1:{self.server.port}/file", header)
+        self.assertIn("User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)", header)
+        self.assertIn("Connection: close", header)
+        referer = fetch(self.server.url("/file/small.bin"), windows_path(self.target("r.bin")), "--referer", "http://x/y")
+        self.assertIn("Referer: http://x/y\\r\\n", referer.texts(SENT)[0])
+
+    def test_same_name_policy(self):
+        folder = tempfile.mkdtemp(dir=self.saved)
+        first = os.path.join(folder, "a.bin")
+        for expected in ("a.bin", "a(1).bin", "a(2).bin"):
+            result = fetch(self.server.url("/file/small.bin"), windows_path(first))
+            self.assertEqual(result.code, 0)
+            self.assertTrue(os.path.exists(os.path.join(folder, expected)))
+        self.assertIn("发现同名文件, 系统自动更名为" + windows_path(os.path.join(folder, "a(2).bin")), result.texts(INFO))
+        self.assertEqual(sha256(os.path.join(folder, "a(2).bin")), sha256(os.path.join(self.served, "small.bin")))
+
+        declined = fetch(self.server.url("/file/small.bin"), windows_path(first), "--file-exists", 1)
+        self.assertEqual(declined.code, 1)
+        self.assertIn("发现同名文件, 用户选择放弃下载", declined.texts(INFO))
+        self.assertEqual(declined.events[-1], (TASK_FINISHED, 0, 100000, 0))
+        self.assertIn(18, declined.codes())
+
+        last = os.path.join(folder, "b(99).bin")
+        open(last, "wb").close()
+        stuck = fetch(self.server.url("/file/small.bin"), windows_path(last))
+        self.assertEqual(stuck.code, 1)
+        self.assertEqual(os.path.getsize(last), 0)
+
+    def test_stop_returns_within_the_stop_timeout(self):
+        saved = self.target("stopped.bin")
+        started = time.time()
+        result = fetch(self.server.url("/stall/20000/1/f1m.bin"), windows_path(saved), "--stop-after", 1500,
+                       "--stop-timeout", 1000)
+        self.assertLess(time.time() - started, 15)
+        stopped = [l for l in result.lines if l.startswith("stopped after ")]
+        self.assertEqual(len(stopped), 1)
+        self.assertLessEqual(int(stopped[0].split()[2]), 1100)
+        self.assertEqual(result.codes()[-1], TASK_FINISHED)
+        self.assertEqual(result.code, 1)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
