@@ -20,6 +20,7 @@ is recorded. Paths:
   /needcookie/NAME           403 unless the request carries Cookie: a=1
   /disposition/SAVED/NAME    the file, named SAVED by Content-Disposition
   /huge                      Content-Length: 2147483648
+  /slow/BPS/NAME             the file at about BPS bytes per second
 """
 import http.server
 import os
@@ -168,6 +169,15 @@ class FaultServer:
         elif kind == "disposition":
             self.send_file(h, self.data(parts[2]),
                            extra=f'Content-Disposition: attachment; filename="{parts[1]}"\r\n')
+        elif kind == "slow":
+            rate, data = int(parts[1]), self.data(parts[2])
+            self.send_raw(h, f"HTTP/1.1 200 OK\r\nContent-Length: {len(data)}\r\nConnection: close\r\n\r\n")
+            step = max(1, rate // 10)
+            for at in range(0, len(data), step):
+                h.wfile.write(data[at:at + step])
+                h.wfile.flush()
+                time.sleep(0.1)
+            h.close_connection = True
         elif kind == "huge":
             self.send_raw(h, "HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\nConnection: close\r\n\r\n")
             h.close_connection = True

@@ -3,6 +3,7 @@ tinyproxy and the project's fault-injecting server, all on 127.0.0.1. Every
 download is checked byte for byte against the served file."""
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -259,6 +260,21 @@ class Faults(Files, unittest.TestCase):
         self.assertLessEqual(int(stopped[0].split()[2]), 1100)
         self.assertEqual(result.codes()[-1], TASK_FINISHED)
         self.assertEqual(result.code, 1)
+
+
+class EngineInProcess(Files, unittest.TestCase):
+    """The gtest program of the Download object, against the fault server."""
+
+    def test_download_object(self):
+        self.serve("small.bin", 100000)
+        self.serve("big.bin", 8 * MiB)
+        with FaultServer(self.served) as server:
+            env = dict(os.environ, TAVRIN_TEST_SERVER=f"127.0.0.1:{server.port}")
+            run = subprocess.run(["wine", os.environ["TAVRIN_DOWNLOAD_TEST"]], env=env, stdout=subprocess.PIPE,
+                                 stderr=subprocess.STDOUT, timeout=300)
+        output = run.stdout.decode("utf-8", "replace")
+        self.assertEqual(run.returncode, 0, output[-4000:])
+        self.assertIn("[  PASSED  ]", output)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,87 @@
+#include "download/core/http_request.h"
+
+#include <gtest/gtest.h>
+
+#include "download/core/url.h"
+
+namespace {
+
+HttpRequestData DataFor(const char* url, const char* proxy = "", const char* referer = "") {
+    ParsedUrl parsed = ParseUrl(url);
+    return MakeHttpRequestData(url, parsed.host, parsed.path, parsed.port, proxy, referer);
+}
+
+TEST(HttpRequest, DirectFormLineByLine) {
+    HttpRequestData data = DataFor("http://10.0.0.5/dir/f.exe");
+    EXPECT_EQ(data.referer, "http://10.0.0.5/dir");
+    EXPECT_EQ(*BuildHttpRequest(data, ""),
+              "GET /dir/f.exe HTTP/1.1\r\nHost: 10.0.0.5\r\nAccept: */*\r\nReferer: http://10.0.0.5/dir\r\n"
+              "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\nPragma: no-cache\r\n"
+              "Cache-Control: no-cache\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(*BuildHttpRequest(data, RangeLine(33333)),
+              "GET /dir/f.exe HTTP/1.1\r\nHost: 10.0.0.5\r\nAccept: */*\r\nReferer: http://10.0.0.5/dir\r\n"
+              "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\nRange: bytes=33333-\r\n"
+              "Pragma: no-cache\r\nCache-Control: no-cache\r\nConnection: close\r\n\r\n");
+}
+
+TEST(HttpRequest, ProxyFormCarriesOnlyTheRange) {
+    HttpRequestData data = DataFor("http://h:81/a b.exe", "proxy:3128");
+    EXPECT_EQ(data.target, "http://h:81/a%20b.exe");
+    const Text expected = "GET http://h:81/a%20b.exe HTTP/1.1\r\nHost: h:81\r\n"
+                          "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n";
+    EXPECT_EQ(*BuildHttpRequest(data, ""), expected + "Proxy-Connection: Keep-Alive\r\n\r\n\r\n");
+    EXPECT_EQ(*BuildHttpRequest(data, RangeLine(5)),
+              expected + "Range: bytes=5-\r\nProxy-Connection: Keep-Alive\r\n\r\n\r\n");
+    EXPECT_EQ(*BuildHttpRequest(data, "Cookie: a=1\r\n"), expected + "Proxy-Connection: Keep-Alive\r\n\r\n\r\n");
+}
+
+TEST(HttpRequest, TooLongForTheBufferIsNotBuilt) {
+    HttpRequestData data = DataFor(("http://h/" + Text(900, 'x')).c_str());
+    EXPECT_FALSE(BuildHttpRequest(data, "").has_value());
+    HttpRequestData fits = DataFor(("http://h/" + Text(300, 'x')).c_str());
+    EXPECT_TRUE(BuildHttpRequest(fits, "").has_value());
+}
+
+TEST(HttpRequest, ServerAndProxyAddresses) {
+    HttpRequestData data = DataFor("http://10.0.0.5:8080/f");
+    HostAndPort server = ServerOf(data);
+    EXPECT_EQ(server.name, "10.0.0.5");
+    EXPECT_EQ(server.port, 8080);
+    HostAndPort proxy = ProxyOf("proxy.lan:3128");
+    EXPECT_EQ(proxy.name, "proxy.lan");
+    EXPECT_EQ(proxy.port, 3128);
+    EXPECT_EQ(ProxyOf("proxy.lan").port, 80);
+}
+
+TEST(FollowRedirect, RelativeAbsoluteCookieAndRefusals) {
+    HttpRequestData data = DataFor("http://h/d/f.exe", "", "http://caller/");
+    ASSERT_TRUE(FollowRedirect(data, "/x/g.exe", std::nullopt));
+    EXPECT_EQ(data.target, "/d//x/g.exe");
+    EXPECT_EQ(data.referer, "http://h//x");
+
+    HttpRequestData cookie = DataFor("http://h/d/f.exe");
+    ASSERT_TRUE(FollowRedirect(cookie, "g.exe", Text("a=1; path=/")));
+    EXPECT_EQ(cookie.cookieLine, "Cookie: a=1\r\n");
+    EXPECT_EQ(cookie.target, "/d/g.exe");
+    EXPECT_NE(BuildHttpRequest(cookie, cookie.cookieLine)->find("\r\nCookie: a=1\r\n"), Text::npos);
+
+    HttpRequestData absolute = DataFor("http://h/d/f.exe");
+    ASSERT_TRUE(FollowRedirect(absolute, "http://other:8080/n/new.exe", Text("whole")));
+    EXPECT_EQ(absolute.host, "other:8080");
+    EXPECT_EQ(absolute.port, 8080);
+    EXPECT_EQ(absolute.target, "/n/new.exe");
+    EXPECT_EQ(absolute.referer, "http://other:8080/n");
+    EXPECT_EQ(absolute.cookieLine, "Cookie: whole\r\n");
+
+    HttpRequestData proxied = DataFor("http://h/d/f.exe", "p:1");
+    ASSERT_TRUE(FollowRedirect(proxied, "g.exe", std::nullopt));
+    EXPECT_EQ(proxied.target, "http://h/d/g.exe");
+
+    HttpRequestData refused = DataFor("http://h/d/f.exe");
+    EXPECT_FALSE(FollowRedirect(refused, "ftp://h/f", std::nullopt));
+    EXPECT_FALSE(FollowRedirect(refused, "http://", std::nullopt));
+    EXPECT_FALSE(FollowRedirect(refused, "x", Text(4087, 'c')));
+    EXPECT_TRUE(FollowRedirect(refused, "x", Text(4086, 'c')));
+}
+
+}  // namespace
