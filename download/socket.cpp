@@ -16,7 +16,7 @@ void SetBlocking(SOCKET s, bool blocking) {
 }
 
 // One 10 ms wait: 1 ready, 0 nothing yet, <0 the wait failed.
-int WaitStep(SOCKET s, bool forWrite, bool* failed = nullptr) {
+int WaitStep(SOCKET s, bool forWrite) {
     fd_set set, errors;
     FD_ZERO(&set);
     FD_SET(s, &set);
@@ -25,7 +25,6 @@ int WaitStep(SOCKET s, bool forWrite, bool* failed = nullptr) {
     timeval step = {0, kStepMs * 1000};
     int n = select(0, forWrite ? nullptr : &set, forWrite ? &set : nullptr, &errors, &step);
     if (n < 0) return -1;
-    if (failed) *failed = FD_ISSET(s, &errors) != 0;
     if (n == 0) return 0;
     return FD_ISSET(s, &set) ? 1 : (FD_ISSET(s, &errors) ? -1 : 0);
 }
@@ -58,11 +57,10 @@ ConnectOutcome ConnectWithTimeout(Socket& socket, const Text& address, int port,
     peer.sin_port = htons(static_cast<u_short>(port));
     peer.sin_addr.s_addr = inet_addr(address.c_str());
     SOCKET s = socket.get();
+    // The socket stays non-blocking: every later send and receive waits in
+    // its own 10 ms steps, and switching modes per call costs a system call.
     SetBlocking(s, false);
-    if (connect(s, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0) {
-        SetBlocking(s, true);
-        return ConnectOutcome::Connected;
-    }
+    if (connect(s, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0) return ConnectOutcome::Connected;
     int error = WSAGetLastError();
     if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS) return ConnectOutcome::Failed;
     int steps = timeoutMs / kStepMs > 0 ? timeoutMs / kStepMs : 1;
@@ -76,10 +74,7 @@ ConnectOutcome ConnectWithTimeout(Socket& socket, const Text& address, int port,
         timeval step = {0, kStepMs * 1000};
         int n = select(0, nullptr, &writable, &failed, &step);
         if (n < 0 || FD_ISSET(s, &failed)) return ConnectOutcome::Failed;
-        if (n > 0 && FD_ISSET(s, &writable)) {
-            SetBlocking(s, true);
-            return ConnectOutcome::Connected;
-        }
+        if (n > 0 && FD_ISSET(s, &writable)) return ConnectOutcome::Connected;
     }
     return ConnectOutcome::TimedOut;
 }
@@ -100,6 +95,7 @@ int SendWithTimeout(Socket& socket, std::string_view bytes, int timeoutMs, const
             }
         }
         int n = send(s, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
+        if (n == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) continue;
         if (n == SOCKET_ERROR) return kSendError;
         sent += static_cast<std::size_t>(n);
     }
@@ -109,21 +105,21 @@ int SendWithTimeout(Socket& socket, std::string_view bytes, int timeoutMs, const
 Received ReceiveWithTimeout(Socket& socket, char* buffer, int wanted, int timeoutMs, const StopCheck& stop) {
     SOCKET s = socket.get();
     if (!buffer) return {0, -4};
+    // Data that is already there is taken without a wait: one call instead
+    // of a wait and a call for every block of a fast transfer.
     int silence = 0;
     while (true) {
         if (stop && stop()) return {0, kStopped};
+        int n = recv(s, buffer, wanted, 0);
+        if (n > 0) return {n, 0};
+        if (n == 0) return {0, kPeerClosed};
+        if (WSAGetLastError() != WSAEWOULDBLOCK) return {0, LastError()};
         int ready = WaitStep(s, false);
         if (ready < 0) return {0, kWaitFailed};
         if (ready == 0) {
             silence += kStepMs;
             if (silence > timeoutMs) return {0, kReceiveTimeout};
-            continue;
         }
-        int n = recv(s, buffer, wanted, 0);
-        if (n > 0) return {n, 0};
-        if (n == 0) return {0, kPeerClosed};
-        if (WSAGetLastError() == WSAEWOULDBLOCK) continue;
-        return {0, LastError()};
     }
 }
 
