@@ -14,37 +14,30 @@ StopCheck StopFor(const DownloadTask& task, const Connection& connection) {
     return [&task, &connection] { return ShouldStop(task, connection); };
 }
 
-// Resolves the server (or proxy) of the request data into task.address and
-// task.connectPort.
+// A dotted address is taken as it is; a name is resolved with the two
+// messages given (the failure one names `shownOnFailure`).
+StepResult ResolveInto(DownloadTask& task, Connection& c, const HostAndPort& peer, const char* resolving,
+                       const char* failed, const Text& shownOnFailure) {
+    task.connectPort = peer.port;
+    if (IsDottedIPv4(peer.name)) {
+        task.address = peer.name;
+        return StepDone;
+    }
+    ReportFormatted(task, c.id, Info, resolving, peer.name.c_str());
+    task.address = ResolveHost(peer.name);
+    if (!task.address.empty()) return StepDone;
+    ReportFormatted(task, c.id, Error, failed, shownOnFailure.c_str());
+    return StepRetry;
+}
+
+// Resolves the server (or the proxy) into task.address and task.connectPort.
 StepResult Resolve(DownloadTask& task, Connection& c) {
     if (task.http.proxy.empty()) {
         HostAndPort server = ServerOf(task.http);
-        task.connectPort = server.port;
-        if (IsDottedIPv4(server.name)) {
-            task.address = server.name;
-            return StepDone;
-        }
-        ReportFormatted(task, c.id, Info, "正在解析域名 [%s]", server.name.c_str());
-        task.address = ResolveHost(server.name);
-        if (task.address.empty()) {
-            ReportFormatted(task, c.id, Error, "解析域名 [%s]出错", server.name.c_str());
-            return StepRetry;
-        }
-        return StepDone;
+        return ResolveInto(task, c, server, "正在解析域名 [%s]", "解析域名 [%s]出错", server.name);
     }
-    HostAndPort proxy = ProxyOf(task.http.proxy);
-    task.connectPort = proxy.port;
-    if (IsDottedIPv4(proxy.name)) {
-        task.address = proxy.name;
-        return StepDone;
-    }
-    ReportFormatted(task, c.id, Info, "正在代理服务器解析域名 [%s]", proxy.name.c_str());
-    task.address = ResolveHost(proxy.name);
-    if (task.address.empty()) {
-        ReportFormatted(task, c.id, Error, "解析代理服务器域名 [%s]出错", task.http.proxy.c_str());
-        return StepRetry;
-    }
-    return StepDone;
+    return ResolveInto(task, c, ProxyOf(task.http.proxy), "正在代理服务器解析域名 [%s]", "解析代理服务器域名 [%s]出错",
+                       task.http.proxy);
 }
 
 StepResult Connect(DownloadTask& task, Connection& c, bool firstRequest) {

@@ -66,15 +66,9 @@ ConnectOutcome ConnectWithTimeout(Socket& socket, const Text& address, int port,
     int steps = timeoutMs / kStepMs > 0 ? timeoutMs / kStepMs : 1;
     for (int i = 0; i < steps; ++i) {
         if (stop && stop()) return ConnectOutcome::Stopped;
-        fd_set writable, failed;
-        FD_ZERO(&writable);
-        FD_SET(s, &writable);
-        FD_ZERO(&failed);
-        FD_SET(s, &failed);
-        timeval step = {0, kStepMs * 1000};
-        int n = select(0, nullptr, &writable, &failed, &step);
-        if (n < 0 || FD_ISSET(s, &failed)) return ConnectOutcome::Failed;
-        if (n > 0 && FD_ISSET(s, &writable)) return ConnectOutcome::Connected;
+        int ready = WaitStep(s, true);  // a refused connect shows in the error set
+        if (ready < 0) return ConnectOutcome::Failed;
+        if (ready > 0) return ConnectOutcome::Connected;
     }
     return ConnectOutcome::TimedOut;
 }

@@ -3,6 +3,7 @@ tinyproxy and the project's fault-injecting server, all on 127.0.0.1. Every
 download is checked byte for byte against the served file."""
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -248,6 +249,29 @@ class Faults(Files, unittest.TestCase):
         stuck = fetch(self.server.url("/file/small.bin"), windows_path(last))
         self.assertEqual(stuck.code, 1)
         self.assertEqual(os.path.getsize(last), 0)
+
+    def test_a_connect_that_hangs_times_out_and_is_retried(self):
+        # A listener whose backlog is full lets new connects hang on loopback.
+        listener = socket.socket()
+        listener.bind(("127.0.0.1", 0))
+        listener.listen(0)
+        port = listener.getsockname()[1]
+        fillers = []
+        try:
+            for _ in range(4):
+                filler = socket.socket()
+                filler.setblocking(False)
+                filler.connect_ex(("127.0.0.1", port))
+                fillers.append(filler)
+            result = fetch(f"http://127.0.0.1:{port}/f.bin", windows_path(self.target("hang.bin")),
+                           "--connect-timeout", 500, "--stop-after", 6500)
+        finally:
+            for filler in fillers:
+                filler.close()
+            listener.close()
+        self.assertGreaterEqual(result.texts(ERROR).count(f"连接 [127.0.0.1:{port}]超时"), 2)
+        self.assertIn("等待5秒后重试", result.texts(INFO))
+        self.assertEqual(result.code, 1)
 
     def test_stop_returns_within_the_stop_timeout(self):
         saved = self.target("stopped.bin")

@@ -42,7 +42,16 @@ def make_file(folder, name, size):
     return path
 
 
-class Nginx:
+class Peer:
+    """A server process of ours, stopped and cleaned up on leaving."""
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        self.process.wait(10)
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+class Nginx(Peer):
     """Static files from `root`, Range support, /slow/ limited per connection,
     /moved a 302 to /moved-target."""
 
@@ -83,16 +92,11 @@ http {{
         wait_for_port(self.port)
         return self
 
-    def __exit__(self, *exc):
-        self.process.terminate()
-        self.process.wait(10)
-        shutil.rmtree(self.dir, ignore_errors=True)
-
     def url(self, path):
         return f"http://127.0.0.1:{self.port}{path}"
 
 
-class Tinyproxy:
+class Tinyproxy(Peer):
     def __init__(self):
         self.dir = tempfile.mkdtemp(prefix="tavrin-proxy-")
         self.port = free_port()
@@ -106,11 +110,6 @@ class Tinyproxy:
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for_port(self.port)
         return self
-
-    def __exit__(self, *exc):
-        self.process.terminate()
-        self.process.wait(10)
-        shutil.rmtree(self.dir, ignore_errors=True)
 
 
 def windows_path(path):
