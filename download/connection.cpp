@@ -44,6 +44,14 @@ bool WithRetries(DownloadTask& task, Connection& c, Step step) {
     }
 }
 
+StepResult FirstRequest(DownloadTask& task, Connection& c) {
+    return task.protocol == Protocol::Ftp ? FtpFirstRequest(task, c) : HttpFirstRequest(task, c);
+}
+
+StepResult SegmentRequest(DownloadTask& task, Connection& c, std::int64_t offset) {
+    return task.protocol == Protocol::Ftp ? FtpSegmentRequest(task, c, offset) : HttpSegmentRequest(task, c, offset);
+}
+
 Segment SegmentCopy(DownloadTask& task, int index) {
     std::lock_guard guard(task.segmentsLock);
     return task.segments[index];
@@ -135,21 +143,24 @@ LoopEnd DataLoop(DownloadTask& task, Connection& c) {
         }
         if (!FlushBuffer(task, c)) return LoopEnd::Failed;
         std::int64_t resume = CurrentOffset(task, c.segment);
-        if (!WithRetries(task, c, [&] { return HttpSegmentRequest(task, c, resume); })) return LoopEnd::Failed;
+        if (!WithRetries(task, c, [&] { return SegmentRequest(task, c, resume); })) return LoopEnd::Failed;
         pendingHeaderBytes = c.headerBodyBytes;
         if (pendingHeaderBytes > 0) CountReceived(task, c, pendingHeaderBytes);
     }
 }
 
 bool Probe(DownloadTask& task, Connection& c) {
-    if (!WithRetries(task, c, [&] { return HttpFirstRequest(task, c); })) return false;
+    if (!WithRetries(task, c, [&] { return FirstRequest(task, c); })) return false;
     if (!task.savePath.empty() && task.savePath.back() == '\\') {
-        Text name = LastPathPart(DecodeUrlText(task.http.target));
+        const Text& path = task.protocol == Protocol::Ftp ? task.ftp.path : task.http.target;
+        Text name = LastPathPart(DecodeUrlText(path));
         if (task.savePath.size() + name.size() < 260) task.savePath += name;
     }
     {
         std::lock_guard guard(task.segmentsLock);
-        task.segments.Create(task.fileSize.load(), task.param.ConnectionCount);
+        // An FTP server that cannot restart a transfer gets one connection.
+        bool oneOnly = task.protocol == Protocol::Ftp && !task.ftpRestart.load();
+        task.segments.Create(task.fileSize.load(), oneOnly ? 1 : task.param.ConnectionCount);
         c.segment = 0;
         task.segments[0].threadId = static_cast<std::int32_t>(GetCurrentThreadId());
         task.segments[0].connection = c.id;
@@ -199,12 +210,13 @@ void RunConnection(DownloadTask& task, Connection& c) {
     while (ok) {
         if (!haveResponse) {
             std::int64_t offset = CurrentOffset(task, c.segment);
-            ok = WithRetries(task, c, [&] { return HttpSegmentRequest(task, c, offset); });
+            ok = WithRetries(task, c, [&] { return SegmentRequest(task, c, offset); });
             if (!ok) break;
         }
         haveResponse = false;
         AnnounceSegment(task, c);
         LoopEnd end = DataLoop(task, c);
+        if (task.protocol == Protocol::Ftp && end == LoopEnd::Complete) FtpEndConnection(task, c);
         c.socket.Close();
         reached = static_cast<std::int32_t>(CurrentOffset(task, c.segment));
         if (end == LoopEnd::Failed) ok = false;
@@ -223,6 +235,8 @@ void RunConnection(DownloadTask& task, Connection& c) {
     }
 
     c.socket.Close();
+    c.control.Close();
+    c.listener.Close();
     if (c.segment >= 0 && task.segments.count() > 0) {
         std::lock_guard guard(task.segmentsLock);
         task.segments.Release(c.segment);

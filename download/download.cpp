@@ -192,8 +192,10 @@ bool Download::AddTask(TaskParam param) {
     param.Mode |= 0x1000;
     TaskParam clean = CleanedParam(param);
     ParsedUrl url = ParseUrl(clean.Url);
-    // Only HTTP is served; streaming schemes and FTP are refused here.
-    if (url.protocol != Protocol::Http || clean.SavePath.size() > 259) return false;
+    // The streaming schemes are refused here.
+    bool served = url.protocol == Protocol::Http || url.protocol == Protocol::Ftp;
+    if (!served || clean.SavePath.size() > 259) return false;
+    if (clean.FtpUser.size() > kFtpNameLimit || clean.FtpPassword.size() > kFtpNameLimit) return false;
 
     auto task = std::make_shared<DownloadTask>();
     task->param = clean;
@@ -202,7 +204,13 @@ bool Download::AddTask(TaskParam param) {
     task->protocol = url.protocol;
     task->modeByte = (param.Mode & 0xFF00) >> 8;
     task->savePath = clean.SavePath;
-    task->http = MakeHttpRequestData(clean.Url, url.host, url.path, url.port, clean.Proxy, clean.Referer);
+    if (url.protocol == Protocol::Ftp) {
+        task->ftp = MakeFtpTaskData(clean.Url, url.host, url.path, url.port, clean.FtpUser, clean.FtpPassword,
+                                    clean.FtpTransferType, clean.BinaryExtensions);
+        if (task->ftp.user.size() > kFtpNameLimit || task->ftp.password.size() > kFtpNameLimit) return false;
+    } else {
+        task->http = MakeHttpRequestData(clean.Url, url.host, url.path, url.port, clean.Proxy, clean.Referer);
+    }
     task->rateShare = clean.SpeedLimit;
     task->slot = slot_;
     if (task->modeByte != kAttachedOnly) {

@@ -31,11 +31,21 @@ int WaitStep(SOCKET s, bool forWrite) {
 
 }  // namespace
 
+// Started once for the process and left started: starting and cleaning it up
+// around every socket let a cleanup on one connection's thread take another
+// thread's fresh socket away (WSAENOTSOCK on its first send). The program's
+// end releases it.
+bool StartSocketLibrary() {
+    static const bool started = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started;
+}
+
 bool Socket::Open() {
     Close();
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(1, 0), &data) != 0) return false;
-    started_ = true;
+    if (!StartSocketLibrary()) return false;
     socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (socket_ == INVALID_SOCKET) {
         Close();
@@ -47,8 +57,6 @@ bool Socket::Open() {
 void Socket::Close() {
     if (socket_ != INVALID_SOCKET) closesocket(socket_);
     socket_ = INVALID_SOCKET;
-    if (started_) WSACleanup();
-    started_ = false;
 }
 
 ConnectOutcome ConnectWithTimeout(Socket& socket, const Text& address, int port, int timeoutMs, const StopCheck& stop) {
@@ -118,8 +126,7 @@ Received ReceiveWithTimeout(Socket& socket, char* buffer, int wanted, int timeou
 }
 
 Text ResolveHost(const Text& name) {
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return {};
+    if (!StartSocketLibrary()) return {};
     addrinfo hints = {};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
@@ -130,6 +137,13 @@ Text ResolveHost(const Text& name) {
         address = inet_ntoa(in->sin_addr);
         freeaddrinfo(found);
     }
-    WSACleanup();
     return address;
+}
+
+bool Socket::Adopt(SOCKET accepted) {
+    Close();
+    if (accepted == INVALID_SOCKET) return false;
+    socket_ = accepted;
+    SetBlocking(socket_, false);
+    return true;
 }

@@ -21,6 +21,9 @@ inline constexpr int kUnclassified = -1;
 // True once the caller wants the operation abandoned.
 using StopCheck = std::function<bool()>;
 
+// Starts the system's socket library once for the process.
+bool StartSocketLibrary();
+
 class Socket {
 public:
     Socket() = default;
@@ -28,16 +31,17 @@ public:
     Socket& operator=(const Socket&) = delete;
     ~Socket() { Close(); }
 
-    // Starts the socket library (held while the socket lives) and makes a
-    // TCP socket; false when either fails.
+    // Starts the socket library (once per process) and makes a TCP socket;
+    // false when either fails.
     bool Open();
     void Close();
     bool isOpen() const { return socket_ != INVALID_SOCKET; }
     SOCKET get() const { return socket_; }
+    // Takes over an accepted socket; false (and nothing held) for an invalid one.
+    bool Adopt(SOCKET accepted);
 
 private:
     SOCKET socket_ = INVALID_SOCKET;
-    bool started_ = false;
 };
 
 enum class ConnectOutcome { Connected, TimedOut, Stopped, Failed };

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "download/core/ftp.h"
 #include "download/core/http_request.h"
 #include "download/core/http_response.h"
 #include "download/core/segments.h"
@@ -35,7 +36,9 @@ struct Connection {
     // 1 running, 0 asked to stop (written by the stop), -1 ended (written by the thread).
     std::atomic<int> running{1};
     std::thread thread;
-    Socket socket;
+    Socket socket;    // the data socket (HTTP: the only one)
+    Socket control;   // FTP control connection
+    Socket listener;  // FTP active mode: waits for the server's data connection
     std::vector<char> buffer;  // kReceiveBuffer bytes
     int buffered = 0;          // bytes in buffer not yet in the file
     int headerBodyBytes = 0;   // of those, the ones that came with the response header
@@ -62,6 +65,10 @@ struct DownloadTask {
     int modeByte = 0;
     Text savePath;
     HttpRequestData http;
+    FtpTaskData ftp;
+    // Shared by all connections: written by whichever finds out first.
+    std::atomic<bool> ftpActiveMode{false};
+    std::atomic<bool> ftpRestart{false};
     Text address;  // resolved server, or proxy when one is set
     int connectPort = 0;
 
@@ -110,5 +117,10 @@ void RunConnection(DownloadTask& task, Connection& connection);
 // HTTP steps of a connection.
 StepResult HttpFirstRequest(DownloadTask& task, Connection& connection);
 StepResult HttpSegmentRequest(DownloadTask& task, Connection& connection, std::int64_t offset);
+
+// FTP steps of a connection, and its last word on the control connection.
+StepResult FtpFirstRequest(DownloadTask& task, Connection& connection);
+StepResult FtpSegmentRequest(DownloadTask& task, Connection& connection, std::int64_t offset);
+void FtpEndConnection(DownloadTask& task, Connection& connection);
 // Checks the caller's stop and the connection's.
 bool ShouldStop(const DownloadTask& task, const Connection& connection);

@@ -104,7 +104,8 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: tavrin-fetch URL SAVEPATH [--connections N] [--proxy HOST:PORT] [--referer TEXT]\n"
                  "       [--speed-limit BYTES] [--stop-after MS] [--file-exists ANSWER]\n"
-                 "       [--connect-timeout MS] [--receive-timeout MS] [--stop-timeout MS]\n");
+                 "       [--connect-timeout MS] [--receive-timeout MS] [--stop-timeout MS]\n"
+                 "       [--ftp-user NAME] [--ftp-password TEXT] [--ftp-type N] [--binary-extensions LIST]\n");
     return 2;
 }
 
@@ -135,8 +136,12 @@ int main() {
         bool numeric = ParseNumber(value, number);
         if (option == "--proxy") param.Proxy = value;
         else if (option == "--referer") param.Referer = value;
+        else if (option == "--ftp-user") param.FtpUser = value;
+        else if (option == "--ftp-password") param.FtpPassword = value;
+        else if (option == "--binary-extensions") param.BinaryExtensions = value;
         else if (!numeric) return Usage();
         else if (option == "--connections") param.ConnectionCount = number;
+        else if (option == "--ftp-type") param.FtpTransferType = number;
         else if (option == "--speed-limit") param.SpeedLimit = number;
         else if (option == "--stop-after") stopAfter = number;
         else if (option == "--file-exists") fetch.fileExistsAnswer = number;

@@ -98,7 +98,7 @@ TEST(AddTask, RefusesWhatItCannotRun) {
     Download download;
     TaskParam param;
     param.SavePath = SavePath("refused.bin");
-    for (const char* url : {"mms://h/s", "mmst://h/s", "rtsp://h/s", "gopher://h/x", "http://host", "ftp://h/f"}) {
+    for (const char* url : {"mms://h/s", "mmst://h/s", "rtsp://h/s", "gopher://h/x", "http://host", "ftp://host"}) {
         param.Url = url;
         EXPECT_FALSE(download.AddTask(param)) << url;
     }
