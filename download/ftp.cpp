@@ -26,16 +26,18 @@ int ReadLine(DownloadTask& task, Connection& c, int timeoutMs, Text& line) {
     line.clear();
     std::size_t read = 0;
     char previous = 0;
+    bool crKept = false;  // whether the CR before a LF made it into the kept part
     while (read < kFtpLineLimit) {
         char byte;
         Received r = ReceiveWithTimeout(c.control, &byte, 1, timeoutMs, StopFor(task, c));
         if (r.code != 0) return r.code == kStopped ? kPeerClosed : r.code;
         ++read;
         if (previous == '\r' && byte == '\n') {
-            line.pop_back();
+            if (crKept) line.pop_back();
             return 0;
         }
-        if (line.size() < kFtpReplyKept) line += byte;
+        crKept = line.size() < kFtpReplyKept;
+        if (crKept) line += byte;
         previous = byte;
     }
     return kReceiveError;

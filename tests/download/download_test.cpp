@@ -105,6 +105,13 @@ TEST(AddTask, RefusesWhatItCannotRun) {
     param.Url = "http://127.0.0.1:9/x";
     param.SavePath = "C:\\" + Text(257, 'x');  // 260 bytes: does not fit
     EXPECT_FALSE(download.AddTask(param));
+    param.SavePath = SavePath("refused.bin");
+    param.Url = "ftp://127.0.0.1:9/x";
+    param.FtpUser = Text(256, 'u');
+    EXPECT_FALSE(download.AddTask(param));
+    param.FtpUser = "anonymous";
+    param.Url = "ftp://" + Text(256, 'u') + ":p@127.0.0.1:9/x";
+    EXPECT_FALSE(download.AddTask(param));
     EXPECT_EQ(download.GetReceivedBytes(), 0);
     Bytes state;
     EXPECT_FALSE(download.StopTask(state));

@@ -172,6 +172,14 @@ class FtpTransfers(unittest.TestCase):
             self.assertNotIn("等待5秒后重试", result.texts(INFO))
             self.assertEqual(result.code, 1)
 
+    def test_a_reply_line_longer_than_the_reply_buffer(self):
+        with FtpServer(self.served, greeting="220 " + "w" * 3000) as server:
+            saved = self.target("long.bin")
+            result = fetch(server.url("/f4095.bin"), windows_path(saved))
+            self.assertSaved(result, "f4095.bin", saved)
+            greeting = [t for t in result.texts(RECEIVED) if t.startswith("220 ")][0]
+            self.assertEqual(len(greeting), 2048)  # kept up to the buffer, read to its end
+
     def test_a_dropped_transfer_resumes_through_rest(self):
         with FtpServer(self.served, drop_after=3 * MiB, drops=1) as server:
             saved = self.target("drop.bin")
