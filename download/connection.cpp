@@ -169,7 +169,7 @@ bool Probe(DownloadTask& task, Connection& c) {
         c.buffered = 0;
         return false;
     }
-    for (int i = 1; i < task.segments.count(); ++i) task.queue.Post({QueueEvent::StartConnection, 1});
+    for (int i = 1; i < task.segments.count(); ++i) task.queue.Post({QueueEvent::StartConnection});
     return true;
 }
 

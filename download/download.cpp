@@ -26,14 +26,14 @@ void DeliverMessage(DownloadTask& task, int connection, const QueuedMessage& mes
         task.param.OnMessage(connection, message.timeStamp.c_str(), message.text.c_str(), message.level, &task);
 }
 
-// Internal event 4: the first connection, or one more for a free or split segment.
-void AddConnection(DownloadTask& task, int extraWanted) {
+// Internal event 4: the first connection, or one more for a free or split
+// segment (the probe posts one such event for every further segment).
+void AddConnection(DownloadTask& task) {
     if (task.stopping.load()) return;
     auto connection = std::make_unique<Connection>();
     connection->task = &task;
     if (task.active.load() == 0 && task.started.load() == 0) {
         connection->first = true;
-        (void)extraWanted;
     } else {
         std::lock_guard guard(task.segmentsLock);
         std::optional<int> index = task.segments.TakeFree();
@@ -95,7 +95,7 @@ void DrainQueue(DownloadTask& task) {
         std::optional<QueueEntry> entry = task.queue.Take();
         if (!entry) continue;
         switch (entry->code) {
-            case QueueEvent::StartConnection: AddConnection(task, entry->value1); break;
+            case QueueEvent::StartConnection: AddConnection(task); break;
             case QueueEvent::StatusMessage:
                 if (entry->message && entry->message->level != 4097)
                     DeliverMessage(task, entry->subCode, *entry->message);
@@ -122,7 +122,7 @@ void DrainQueue(DownloadTask& task) {
 }
 
 void RunTask(std::shared_ptr<DownloadTask> task) {
-    if (task->modeByte == kDownloading) task->queue.Post({QueueEvent::StartConnection, 0, 0, task->param.ConnectionCount});
+    if (task->modeByte == kDownloading) task->queue.Post({QueueEvent::StartConnection});
     DrainQueue(*task);
     task->running = false;
     task->queue.Close();
