@@ -113,10 +113,9 @@ LoopEnd DataLoop(DownloadTask& task, Connection& c) {
         Received r = ReceiveWithTimeout(c.socket, c.buffer.data() + c.buffered, wanted, task.param.ReceiveTimeout,
                                         [&] { return ShouldStop(task, c); });
         if (r.bytes > 0) {
-            if (task.param.SpeedLimit > 0) {
-                ULONGLONG spent = GetTickCount64() - began;
-                if (spent < 1000) Sleep(static_cast<DWORD>(1000 - spent));
-            }
+            // With a limit every receive lasts a second; the wait still sees a stop within 10 ms.
+            if (task.param.SpeedLimit > 0)
+                while (GetTickCount64() - began < 1000 && !ShouldStop(task, c)) Sleep(10);
             PostCallerEvent(task, DataReceived, c.id, r.bytes + pendingHeaderBytes, 0);
             pendingHeaderBytes = 0;
             CountReceived(task, c, r.bytes);

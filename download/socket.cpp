@@ -10,8 +10,8 @@ constexpr int kStepMs = 10;
 
 int LastError() { return SocketErrorCode(WSAGetLastError()); }
 
-void SetBlocking(SOCKET s, bool blocking) {
-    u_long nonBlocking = blocking ? 0 : 1;
+void SetNonBlocking(SOCKET s) {
+    u_long nonBlocking = 1;
     ioctlsocket(s, FIONBIO, &nonBlocking);
 }
 
@@ -67,7 +67,7 @@ ConnectOutcome ConnectWithTimeout(Socket& socket, const Text& address, int port,
     SOCKET s = socket.get();
     // The socket stays non-blocking: every later send and receive waits in
     // its own 10 ms steps, and switching modes per call costs a system call.
-    SetBlocking(s, false);
+    SetNonBlocking(s);
     if (connect(s, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0) return ConnectOutcome::Connected;
     int error = WSAGetLastError();
     if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS) return ConnectOutcome::Failed;
@@ -144,6 +144,6 @@ bool Socket::Adopt(SOCKET accepted) {
     Close();
     if (accepted == INVALID_SOCKET) return false;
     socket_ = accepted;
-    SetBlocking(socket_, false);
+    SetNonBlocking(socket_);
     return true;
 }
