@@ -65,7 +65,20 @@ struct ModulePolicy {
     static void Close(Type h) { ::FreeLibrary(h); }
 };
 
+struct GdiObjectPolicy {  // fonts, brushes, pens, bitmaps, regions
+    using Type = HGDIOBJ;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { ::DeleteObject(h); }
+};
+struct IconPolicy {  // icons and cursors made from bytes
+    using Type = HICON;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { ::DestroyIcon(h); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandlePolicy>;
+using GdiObject = UniqueHandle<GdiObjectPolicy>;
+using IconHandle = UniqueHandle<IconPolicy>;
 using FileHandle = UniqueHandle<FileHandlePolicy>;
 using FindHandle = UniqueHandle<FindHandlePolicy>;
 using RegistryKey = UniqueHandle<RegistryKeyPolicy>;

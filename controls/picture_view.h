@@ -1,0 +1,42 @@
+#pragma once
+// A decoded picture ready to draw: scaled to where it goes and blended over
+// the control's background colour, with the last result kept so a repaint
+// at the same size costs one copy.
+#include <windows.h>
+
+#include "controls/picture.h"
+
+class PictureView {
+public:
+    // Decodes `bytes`; an undecodable picture draws nothing.
+    void Set(const Bytes& bytes);
+    // Pixels of colour `transparent` (a Windows colour value; the stored
+    // default means the top-left pixel's colour) become transparent.
+    void Set(const Bytes& bytes, std::int32_t transparent);
+
+    // A picture made by the program (one frame).
+    void SetImage(PixelImage image);
+
+    bool empty() const { return picture_.empty(); }
+    int width() const { return picture_.width; }
+    int height() const { return picture_.height; }
+    int frameCount() const { return static_cast<int>(picture_.frames.size()); }
+    int delay(int frame) const { return picture_.delays[frame]; }
+    const PixelImage& frame(int index) const { return picture_.frames[index]; }
+
+    void Draw(HDC dc, const Placement& at, COLORREF background, int frame = 0);
+
+private:
+    Picture picture_;
+    struct Rendered {
+        int frame = -1, width = 0, height = 0;
+        COLORREF background = 0;
+        PixelImage image;
+    } rendered_;
+};
+
+// The header of a top-down 32-bit DIB.
+BITMAPINFOHEADER TopDownHeader(int width, int height);
+
+// Copies opaque pixels to `dc` at (left, top).
+void DrawPixels(HDC dc, int left, int top, const PixelImage& image);
