@@ -46,10 +46,22 @@ PixelImage DecodeBitmapFile(const Bytes& bytes) {
     if (file.bfOffBits >= bytes.size() || header.biSize < sizeof header || header.biWidth <= 0 || header.biHeight == 0 ||
         header.biHeight == INT32_MIN)
         return {};
-    // The pixel data must be all there before GDI reads it.
+    // The header, its colour table and the pixel data must be all there
+    // before GDI reads them.
     int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
     std::uint64_t stride = ((static_cast<std::uint64_t>(header.biWidth) * header.biBitCount + 31) / 32) * 4;
-    if (header.biCompression == BI_RGB && stride * height > bytes.size() - file.bfOffBits) return {};
+    std::uint64_t colours = header.biClrUsed ? header.biClrUsed : header.biBitCount <= 8 ? 1u << header.biBitCount : 0;
+    std::uint64_t tableEnd = sizeof file + static_cast<std::uint64_t>(header.biSize) + colours * 4 +
+                             (header.biCompression == BI_BITFIELDS ? 12 : 0);
+    std::uint64_t pixelBytes = 0;
+    switch (header.biCompression) {
+        case BI_RGB:
+        case BI_BITFIELDS: pixelBytes = stride * height; break;
+        case BI_RLE8:
+        case BI_RLE4: pixelBytes = header.biSizeImage; break;
+        default: return {};  // JPEG or PNG inside a bitmap: not taken
+    }
+    if (tableEnd > file.bfOffBits || pixelBytes == 0 || pixelBytes > bytes.size() - file.bfOffBits) return {};
     const auto* info = reinterpret_cast<const BITMAPINFO*>(bytes.data() + sizeof file);
     const void* pixels = bytes.data() + file.bfOffBits;
     PixelImage image = RenderToPixels(header.biWidth, height, [&](HDC dc) {
