@@ -36,7 +36,8 @@ LoadedWindow* FindLoadedWindow(std::uint32_t id) {
 
 LoadedWindow& AddLoadedWindow(std::unique_ptr<LoadedWindow> window) {
     std::lock_guard guard(App().windowsLock);
-    return *App().windows.emplace_back(std::move(window));
+    // First in the list: a window loaded again is found before its destroyed predecessor.
+    return **App().windows.insert(App().windows.begin(), std::move(window));
 }
 
 namespace {

@@ -38,6 +38,7 @@ bool LoadWindow(std::uint32_t id, HWND owner, bool modal) {
     if (!description) return false;
     if (LoadedWindow* existing = FindLoadedWindow(id); existing && existing->alive()) {
         existing->form().ApplyVisibility();
+        if (modal) RunModalLoop(*existing, owner);
         return true;
     }
     auto made = std::make_unique<LoadedWindow>(*description);

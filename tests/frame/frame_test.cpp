@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/fonts.h"
+#include "controls/loaded_window.h"
 #include "controls/window_operations.h"
 #include "frame/application.h"
 #include "frame/events.h"
@@ -408,7 +409,29 @@ TEST_F(Frame, MisusesAreFatal) {
     EXPECT_FATAL(RaiseEvent(tw::kWindow, 999, -1), "未找到引发事件的窗口组件");
 }
 
-// Last: the hidden window is closed for good.
+VOID CALLBACK CloseHiddenWindow(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND window = GetWindowHandle(hw::kWindow, hw::kWindow);
+    // While the modal loop runs, its owner takes no input.
+    EXPECT_FALSE(IsWindowEnabled(GetWindowHandle(tw::kWindow, tw::kWindow)));
+    SendMessageW(window, WM_CLOSE, 0, 0);
+}
+
+// Last two: the hidden window is closed for good.
+TEST_F(Frame, ModalWindowRunsItsOwnLoopUntilItIsGone) {
+    if (LoadedWindow* loaded = FindLoadedWindow(hw::kWindow); loaded && loaded->alive())
+        SendMessageW(loaded->handle(), WM_CLOSE, 0, 0);
+    SetTimer(nullptr, 0, 200, CloseHiddenWindow);
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(LoadWindow(hw::kWindow, Handle(tw::kWindow, tw::kWindow), true));
+    EXPECT_GE(GetTickCount() - start, 150u);  // returned only when the timer closed it
+    EXPECT_FALSE(FindLoadedWindow(hw::kWindow)->alive());
+    EXPECT_TRUE(IsWindowEnabled(Handle(tw::kWindow, tw::kWindow)));
+    // Loaded again afterwards: a new window of the same description.
+    ASSERT_TRUE(LoadWindow(hw::kWindow, Handle(tw::kWindow, tw::kWindow)));
+    EXPECT_TRUE(IsWindow(Handle(hw::kWindow, hw::kWindow)));
+}
+
 TEST_F(Frame, DestroyedWindowKeepsCommonValuesOnly) {
     ASSERT_TRUE(LoadWindow(hw::kWindow, Handle(tw::kWindow, tw::kWindow)));
     HWND window = Handle(hw::kWindow, hw::kWindow);

@@ -5,6 +5,7 @@
 //   fatal           a runtime error in the created handler, with clicks queued
 //   worker-end      a worker thread ends the program with exit code 5
 //   ending-race     a worker's ShutDown(3) while the user-interface thread ends with 7
+//   idle            an idle routine that ends the program with exit code 9 on its third call
 #include <windows.h>
 
 #include <atomic>
@@ -60,7 +61,16 @@ void LetWorkerShutDown(int position) {
     Log(workerReturned ? "worker returned" : "worker did not return");
 }
 
+void EndOnThirdIdleCall() {
+    static int calls = 0;
+    Log("idle " + std::to_string(++calls));
+    if (calls == 3) ShutDown(9);
+    // More messages keep the loop coming back to idle.
+    PostMessageW(GetWindowHandle(tw::kWindow, tw::kWindow), WM_NULL, 0, 0);
+}
+
 void StartMode(const std::string& mode) {
+    if (mode == "idle") AddIdleRoutine(tw::kWindow, EndOnThirdIdleCall);
     if (mode == "fatal") {
         HWND page = GetWindowHandle(tw::kWindow, tw::kPageOne);
         for (int i = 0; i < 3; ++i) PostMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));

@@ -138,12 +138,7 @@ TEST(Program, FatalErrorShowsItsBoxRunsNoHandlerAndExitsWithMinusOne) {
     std::string expected = "运行时出错!\r\n\r\n错误代码：4\r\n\r\n错误信息：数组成员引用下标必须大于等于1\r\n\r\n" +
                            std::to_string(static_cast<int>(tw::kWindow)) + ", " + std::to_string(tw::kPageOne) +
                            "\r\n\"测试窗口\"\r\n\"页一\"\r\n";
-    // The box may show line ends as it likes; the words and their order are what counts.
-    auto withoutReturns = [](std::string value) {
-        std::erase(value, '\r');
-        return value;
-    };
-    EXPECT_EQ(withoutReturns(FromWideText(text)), withoutReturns(expected));
+    EXPECT_EQ(FromWideText(text), expected);
 
     // Clicks while the box is open reach no handler (the box's own loop
     // dispatches them), nor do those queued before the error.
@@ -179,6 +174,15 @@ TEST(Program, WorkerEndDuringTheEndDoesNotDecideTheExitCode) {
     ASSERT_TRUE(program.started());
     EXPECT_EQ(program.ExitCode(20000), 7u);
     EXPECT_NE(program.Log().find("worker returned\n"), std::string::npos) << program.Log();
+}
+
+TEST(Program, IdleRoutinesRunWhenTheQueueIsEmpty) {
+    Program program("idle");
+    ASSERT_TRUE(program.started());
+    EXPECT_EQ(program.ExitCode(20000), 9u);
+    std::string log = program.Log();
+    EXPECT_NE(log.find("idle 3\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("idle 4"), std::string::npos) << log;
 }
 
 }  // namespace
