@@ -1,65 +1,44 @@
-// Entry of the installer. Until the window framework takes over, it shows a
-// plain window of the main window's size so that the build can be run and
-// looked at end to end.
+// Entry of the installer: the frame runs the program from the layout of its
+// windows; the main window's created event starts the installer's own work.
 #include <windows.h>
 
-#include "services/codepage.h"
+#include "controls/window_operations.h"
+#include "frame/core/event.h"
+#include "frame/frame.h"
+#include "layout_ids.h"
 #include "window/shadow.h"
+
+namespace mw = layout::main_window;
 
 namespace {
 
-constexpr int kWidth = 1215, kHeight = 750;
-constexpr COLORREF kSkin = RGB(24, 26, 33), kAccent = RGB(250, 200, 101);
-
-LRESULT CALLBACK PlaceholderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = BeginPaint(window, &paint);
-            RECT area;
-            GetClientRect(window, &area);
-            HBRUSH skin = CreateSolidBrush(kSkin);
-            FillRect(dc, &area, skin);
-            DeleteObject(skin);
-            SetBkMode(dc, TRANSPARENT);
-            SetTextColor(dc, kAccent);
-            std::wstring title = ToWideText("Tavrin 端口映射");
-            // Microsoft YaHei where it exists; the font mapper falls back to a CJK face elsewhere.
-            HFONT font = CreateFontW(-30, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                                     CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
-                                     ToWideText("微软雅黑").c_str());
-            HGDIOBJ old = SelectObject(dc, font);
-            DrawTextW(dc, title.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-            SelectObject(dc, old);
-            DeleteObject(font);
-            EndPaint(window, &paint);
-            return 0;
-        }
-        case WM_DESTROY: PostQuitMessage(0); return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
+// The main window's drop shadow, read by the shadow module while the window lives.
+ShadowInfo mainWindowShadow{MakeArgb(0, 0, 0, 50), 30.0f, 1, 1, 0, nullptr};
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = PlaceholderProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.lpszClassName = L"TavrinSetupPlaceholder";
-    RegisterClassW(&windowClass);
-    int left = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, ToWideText("Tavrin 端口映射").c_str(), WS_POPUP,
-                                  left, top, kWidth, kHeight, nullptr, nullptr, instance, nullptr);
-    if (!window) return 1;
-    ShowWindow(window, show);
-    ShadowInfo shadow{MakeArgb(0, 0, 0, 50), 30.0f, 1, 1, 0, nullptr};
-    if (ShadowRegisterClass()) ShadowAttach(window, &shadow);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+EventResult OnMainWindowCreated(const EventArgs&) {
+    if (ShadowRegisterClass()) ShadowAttach(GetWindowHandle(mw::kWindow, mw::kWindow), &mainWindowShadow);
+    SetProcessDPIAware();
+    return std::nullopt;
+}
+
+EventResult EndProgram(const EventArgs&) {
+    ShutDown(0);
+    return std::nullopt;
+}
+
+// The system's close request ends the program; the window never closes by itself.
+EventResult OnMainWindowCloseQuery(const EventArgs& args) {
+    EndProgram(args);
     return 0;
 }
+
+// Pressing the background moves the borderless window as a caption would.
+EventResult DragMainWindow(const EventArgs&) {
+    ReleaseCapture();
+    SendWindowMessage(mw::kWindow, mw::kWindow, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    return std::nullopt;
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { RunProgram({mw::kWindow, nullptr}); }
