@@ -1,5 +1,7 @@
 #include "controls/borders.h"
 
+#include "controls/control.h"
+
 RECT DrawBorder(HDC dc, const RECT& area, int style) {
     RECT inside = area;
     switch (style) {
@@ -13,4 +15,12 @@ RECT DrawBorder(HDC dc, const RECT& area, int style) {
         case 4: DrawEdge(dc, &inside, EDGE_ETCHED, BF_RECT | BF_ADJUST); return inside;
         default: DrawEdge(dc, &inside, EDGE_BUMP, BF_RECT | BF_ADJUST); return inside;
     }
+}
+
+void FrameOnePixel(HDC dc, const RECT& box, COLORREF color) {
+    RECT edges[4] = {{box.left, box.top, box.right, box.top + 1},
+                     {box.left, box.bottom - 1, box.right, box.bottom},
+                     {box.left, box.top, box.left + 1, box.bottom},
+                     {box.right - 1, box.top, box.right, box.bottom}};
+    for (const RECT& edge : edges) FillColor(dc, edge, color);
 }

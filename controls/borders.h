@@ -5,3 +5,6 @@
 #include <windows.h>
 
 RECT DrawBorder(HDC dc, const RECT& area, int style);
+
+// A 1-pixel outline of `box` in `color`, inside it.
+void FrameOnePixel(HDC dc, const RECT& box, COLORREF color);

@@ -76,12 +76,7 @@ RECT Label::PaintBorder(HDC dc, const RECT& area) {
     int width = ClampedNumber(kGradientBorderWidth);
     RECT band = area;
     for (int i = 0; i < width && band.right > band.left && band.bottom > band.top; ++i) {
-        COLORREF color = GradientAt(colors, 3, i, width);
-        RECT edges[4] = {{band.left, band.top, band.right, band.top + 1},
-                         {band.left, band.bottom - 1, band.right, band.bottom},
-                         {band.left, band.top, band.left + 1, band.bottom},
-                         {band.right - 1, band.top, band.right, band.bottom}};
-        for (const RECT& edge : edges) FillColor(dc, edge, color);
+        FrameOnePixel(dc, band, GradientAt(colors, 3, i, width));
         InflateRect(&band, -1, -1);
     }
     return band;

@@ -1,5 +1,7 @@
 #include "controls/shape_box.h"
 
+#include "controls/borders.h"
+
 #include <algorithm>
 
 namespace {
@@ -19,11 +21,7 @@ DWORD PenStyle(int lineStyle) {
 // A solid rectangle outline of `width` pixels, exactly inside `box`.
 void FrameBands(HDC dc, RECT box, int width, COLORREF color) {
     for (int i = 0; i < width && box.right > box.left && box.bottom > box.top; ++i) {
-        RECT edges[4] = {{box.left, box.top, box.right, box.top + 1},
-                         {box.left, box.bottom - 1, box.right, box.bottom},
-                         {box.left, box.top, box.left + 1, box.bottom},
-                         {box.right - 1, box.top, box.right, box.bottom}};
-        for (const RECT& edge : edges) FillColor(dc, edge, color);
+        FrameOnePixel(dc, box, color);
         InflateRect(&box, -1, -1);
     }
 }
