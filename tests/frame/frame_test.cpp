@@ -67,6 +67,17 @@ Rgb ScreenPixel(int x, int y) {
             << "pixel " << (x) << "," << (y) << " is " << p_.r << "," << p_.g << "," << p_.b;          \
     } while (0)
 
+// Pumps messages until the pixel shows the colour or `ms` have passed
+// (the system notices a pointer that left on its own timer).
+bool PixelBecomes(int x, int y, Rgb expected, DWORD ms) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
+        Rgb p = ScreenPixel(x, y);
+        if (p.r == expected.r && p.g == expected.g && p.b == expected.b) return true;
+        WaitPumping(20, 0);
+    }
+    return false;
+}
+
 // Any pixel of the rectangle brighter than `level` in every channel.
 bool HasBrightPixel(int left, int top, int width, int height, int level) {
     HDC screen = GetDC(nullptr);
@@ -214,22 +225,30 @@ TEST_F(Frame, ChineseTextHasAFontWithItsGlyphs) {
     EXPECT_EQ(std::wstring(chosen), face);
 }
 
+// The pointer is put where the mouse would be: the hover look is tracked
+// against the real pointer, which ends it as soon as the pointer is elsewhere.
+void HoverAt(HWND control, int x, int y) {
+    SetCursorPos(x, y);
+    POINT inside = {x, y};
+    ScreenToClient(control, &inside);
+    SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(inside.x, inside.y));
+    Settle();
+}
+
 TEST_F(Frame, PictureButtonShowsItsSecondPictureUnderTheMouse) {
     HWND button = Handle(tw::kWindow, tw::kPictureButton);
-    EXPECT_PIXEL(360, 250, 0x30, 0x60, 0xD0, 0);
+    SetCursorPos(5, 470);
+    EXPECT_TRUE(PixelBecomes(360, 250, {0x30, 0x60, 0xD0}, 3000));
     EXPECT_PIXEL(301, 231, 24, 26, 33, 0);  // the picture's transparent corner shows the background
-    SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(60, 20));
-    Settle();
+    HoverAt(button, 360, 250);
     EXPECT_PIXEL(360, 250, 0xE0, 0xB0, 0x20, 0);
-    SendMessageW(button, WM_MOUSELEAVE, 0, 0);
-    Settle();
-    EXPECT_PIXEL(360, 250, 0x30, 0x60, 0xD0, 0);
+    SetCursorPos(5, 470);  // leaving ends the hover look
+    EXPECT_TRUE(PixelBecomes(360, 250, {0x30, 0x60, 0xD0}, 3000));
     // Without a second picture the first stays under the mouse.
-    HWND outOnly = Handle(tw::kWindow, tw::kOutOnlyButton);
-    SendMessageW(outOnly, WM_MOUSEMOVE, 0, MAKELPARAM(60, 20));
-    Settle();
+    HoverAt(Handle(tw::kWindow, tw::kOutOnlyButton), 510, 250);
     EXPECT_PIXEL(510, 250, 0x30, 0x60, 0xD0, 0);
-    SendMessageW(outOnly, WM_MOUSELEAVE, 0, 0);
+    SetCursorPos(5, 470);
+    WaitPumping(600, 0);
 }
 
 TEST_F(Frame, DisabledButtonGetsAGeneratedPicture) {

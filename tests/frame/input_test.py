@@ -37,6 +37,21 @@ def close_to(actual, expected, tolerance=2):
     return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
 
 
+def pixel_becomes(x, y, expected, timeout=3, name=None):
+    """Whether the screen shows `expected` at x, y within `timeout` seconds
+    (the pointer's leaving is noticed on a timer)."""
+    end = time.time() + timeout
+    while True:
+        shot = screenshot()
+        if close_to(pixel(shot, x, y), expected):
+            if name:
+                screenshot(name)
+            return True
+        if time.time() > end:
+            return False
+        time.sleep(0.1)
+
+
 class Program:
     def __init__(self, mode):
         handle, self.log_path = tempfile.mkstemp(suffix=".log")
@@ -81,18 +96,13 @@ class RealInput(unittest.TestCase):
     def test_hover_click_toggle_drag_and_close(self):
         program = self.program
         xdotool("mousemove", 5, 470)
-        time.sleep(0.3)
-        shot = screenshot("input_test_start.png")
-        self.assertTrue(close_to(pixel(shot, 360, 250), OUT_COLOUR), pixel(shot, 360, 250))
+        self.assertTrue(pixel_becomes(360, 250, OUT_COLOUR, name="input_test_start.png"))
 
         # Under the mouse the button shows its second picture, and its first again once the mouse has left.
         xdotool("mousemove", 360, 250)
-        time.sleep(0.4)
-        shot = screenshot("input_test_hover.png")
-        self.assertTrue(close_to(pixel(shot, 360, 250), IN_COLOUR), pixel(shot, 360, 250))
+        self.assertTrue(pixel_becomes(360, 250, IN_COLOUR, name="input_test_hover.png"))
         xdotool("mousemove", 5, 470)
-        time.sleep(0.4)
-        self.assertTrue(close_to(pixel(screenshot(), 360, 250), OUT_COLOUR))
+        self.assertTrue(pixel_becomes(360, 250, OUT_COLOUR))
 
         xdotool("mousemove", 360, 250, "click", 1)
         program.wait_for(lambda line: line == "event %d 0" % PICTURE_BUTTON)
@@ -116,9 +126,7 @@ class RealInput(unittest.TestCase):
             time.sleep(0.03)
         xdotool("mouseup", 1)
         program.wait_for(lambda line: line == "moved 50 40")
-        time.sleep(0.3)
-        shot = screenshot("input_test_moved.png")
-        self.assertTrue(close_to(pixel(shot, 410, 290), OUT_COLOUR), pixel(shot, 410, 290))
+        self.assertTrue(pixel_becomes(410, 290, OUT_COLOUR, name="input_test_moved.png"))
 
         # The close button ends the program through the orderly end.
         xdotool("mousemove", 590 + 50, 446 + 40, "click", 1)
