@@ -24,5 +24,6 @@ function(tavrin_add_layout target)
   file(WRITE ${out}/layout.rc "LAYOUT RCDATA \"${out}/layout.bin\"\n")
   set_source_files_properties(${out}/layout.rc PROPERTIES OBJECT_DEPENDS ${out}/layout.bin)
   target_sources(${target} PRIVATE ${out}/layout_handlers.cpp ${out}/layout.rc ${out}/layout_ids.h)
-  target_include_directories(${target} PRIVATE ${out})
+  # Public: an object library's users name the same identifiers.
+  target_include_directories(${target} PUBLIC ${out})
 endfunction()

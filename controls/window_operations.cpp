@@ -124,10 +124,13 @@ LRESULT SendWindowMessage(std::uint32_t window, std::uint32_t control, UINT mess
 }
 
 void ActivateWindow(std::uint32_t window) {
-    LoadedWindow* loaded = FindLoadedWindow(window);
-    if (!loaded || !loaded->alive())
-        ReportFatalError("指定窗口或窗口组件不存在或尚未载入", 0, static_cast<int>(window), 0);
-    SetActiveWindow(loaded->handle());
+    // Activation is the window's own thread's business.
+    RunOnUserInterfaceThread([&] {
+        LoadedWindow* loaded = FindLoadedWindow(window);
+        if (!loaded || !loaded->alive())
+            ReportFatalError("指定窗口或窗口组件不存在或尚未载入", 0, static_cast<int>(window), 0);
+        SetActiveWindow(loaded->handle());
+    });
 }
 
 int SetOpacity(HWND window, int alpha) {

@@ -1,6 +1,8 @@
 // Building a window from its description: the window, then every control
 // in table order on the control its record names, then the creation
 // messages, the visible controls, the window itself and its first events.
+#include <algorithm>
+
 #include "controls/form.h"
 #include "controls/loaded_window.h"
 #include "frame/application.h"
@@ -8,21 +10,38 @@
 
 namespace {
 
+// Overlapping controls of one parent: the smaller lies above the larger
+// (a button or an icon on a picture, a check frame on its caption button),
+// and of two the same size the later one. The skin is made of small controls
+// on large surfaces, whatever order the table has them in.
+void StackBySize(const LoadedWindow& window) {
+    std::vector<Control*> order;
+    for (const auto& control : window.controls())
+        if (control.get() != &window.form()) order.push_back(control.get());
+    auto area = [](Control* control) {
+        RECT box;
+        GetWindowRect(control->handle(), &box);
+        return static_cast<long long>(box.right - box.left) * (box.bottom - box.top);
+    };
+    std::stable_sort(order.begin(), order.end(), [&](Control* a, Control* b) { return area(a) > area(b); });
+    for (Control* control : order)
+        SetWindowPos(control->handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 bool CreateControls(LoadedWindow& window, HWND owner) {
     if (!window.form().Create(owner)) return false;
     for (const auto& control : window.controls()) {
         if (control.get() == &window.form()) continue;
         Control* parent = control->parentId() == 0 ? &window.form() : window.Find(control->parentId());
         if (!parent || !parent->handle() || !control->Create(parent->handle())) return false;
-        // Later controls lie above earlier ones they overlap.
-        SetWindowPos(control->handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
+    StackBySize(window);
     return true;
 }
 
 void RunModalLoop(LoadedWindow& window, HWND owner) {
     if (owner) EnableWindow(owner, FALSE);
-    MSG message;
+    MSG message = {};
     while (window.alive() && GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);

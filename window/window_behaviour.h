@@ -1,0 +1,12 @@
+#pragma once
+// The four windows move and open as one: companions follow the main window,
+// the options panel opens over its lower part, and the shortcut options are
+// each a frame, a mark and a caption button.
+
+// Shows (true) or hides the options panel; the main window's own options
+// button and chevron do the opposite.
+void ShowOptionsPanel(bool show);
+
+enum class ShortcutOption { Desktop, StartMenu };
+// Inverts the option: mark, button state and frame colour together.
+void ToggleShortcutOption(ShortcutOption option);
