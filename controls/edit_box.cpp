@@ -4,7 +4,7 @@
 #include "services/codepage.h"
 
 DWORD EditBox::Style() const {
-    DWORD style = WS_CHILD | ES_LEFT | ES_AUTOHSCROLL;
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | ES_LEFT | ES_AUTOHSCROLL;
     if (ClampedNumber(kInputMode) == kPassword) style |= ES_PASSWORD;
     if (ClampedNumber(kBorder) == 1) style |= WS_BORDER;
     return style;

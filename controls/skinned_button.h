@@ -24,7 +24,7 @@ protected:
     void OwnPropertyChanged(int own) override;
     const wchar_t* ClassName() const override { return L"BUTTON"; }
     bool IsSystemClass() const override { return true; }
-    DWORD Style() const override { return WS_CHILD | BS_OWNERDRAW; }
+    DWORD Style() const override { return WS_CHILD | WS_CLIPSIBLINGS | BS_OWNERDRAW; }
 
 private:
     struct State {

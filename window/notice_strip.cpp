@@ -31,31 +31,31 @@ std::atomic<bool> countdownRunning{false};
 bool StripVisible() { return GetNumberProperty(ss::kWindow, ss::kWindow, kVisible) != 0; }
 HWND StripHandle() { return GetWindowHandle(ss::kWindow, ss::kWindow); }
 
-void CountDownOnce() {
+// One tick; false once it has hidden the strip.
+bool CountDownOnce() {
     std::int32_t width = GetNumberProperty(ss::kWindow, ss::kCountdownBar, kWidth);
-    if (width > 0) {
-        std::int32_t left = width - countdownStep.load();
-        SetProperty(ss::kWindow, ss::kCountdownBar, kWidth, left);
-        SetProperty(ss::kWindow, ss::kSeconds, kLabelCaption, ToText(RoundTo(left / 100.0, 1)));
-    } else {
+    if (width <= 0) {
         SetProperty(ss::kWindow, ss::kWindow, kVisible, 0);
+        return false;
     }
+    std::int32_t left = width - countdownStep.load();
+    SetProperty(ss::kWindow, ss::kCountdownBar, kWidth, left);
+    SetProperty(ss::kWindow, ss::kSeconds, kLabelCaption, ToText(RoundTo(left / 100.0, 1)));
     width = GetNumberProperty(ss::kWindow, ss::kCountdownBar, kWidth);
     if (width <= kFadeFrom) {
         countdownStep = 3;
         SetOpacity(StripHandle(), width + 75);
     }
+    return true;
 }
 
 void CountDown() {
-    countdownStep = 1;
-    // A notice that came just as the strip was hidden found this thread
-    // still running and started none: go on for it.
+    // The thread ends with the strip it hid. A notice that came just then
+    // found it still running and started none: go on for that one, as a
+    // new countdown.
     do {
-        while (StripVisible()) {
-            CountDownOnce();
-            WaitPumping(10, 0);
-        }
+        countdownStep = 1;
+        while (StripVisible() && CountDownOnce()) WaitPumping(10, 0);
         countdownRunning = false;
     } while (StripVisible() && !countdownRunning.exchange(true));
 }

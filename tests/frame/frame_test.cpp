@@ -18,6 +18,7 @@
 #include "layout_ids.h"
 #include "services/declared.h"
 #include "tests/support/fatal_capture.h"
+#include "tests/support/screen_capture.h"
 #include "window/pumping_wait.h"
 
 namespace tw = layout::test_window;
@@ -46,17 +47,6 @@ void Settle() {
         PumpMessages();
         Sleep(20);
     }
-}
-
-struct Rgb {
-    int r, g, b;
-};
-
-Rgb ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    COLORREF color = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return {GetRValue(color), GetGValue(color), GetBValue(color)};
 }
 
 #define EXPECT_PIXEL(x, y, red, green, blue, tolerance)                                               \
@@ -91,36 +81,6 @@ bool HasBrightPixel(int left, int top, int width, int height, int level) {
     return found;
 }
 
-// Keeps what the screen shows as a BMP file beside the test program, for a
-// person to look at.
-void SaveScreen(const wchar_t* name, int width, int height) {
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, previous);
-    BITMAPINFOHEADER header = {sizeof header, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    DWORD stride = (width * 3 + 3) & ~3u;
-    std::vector<std::uint8_t> pixels(stride * height);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-    BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof header + pixels.size()), 0, 0,
-                             sizeof file + sizeof header};
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring target(path);
-    target = target.substr(0, target.find_last_of(L'\\') + 1) + name;
-    HANDLE out = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written;
-    WriteFile(out, &file, sizeof file, &written, nullptr);
-    WriteFile(out, &header, sizeof header, &written, nullptr);
-    WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
-    CloseHandle(out);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-}
-
 HWND Handle(std::uint32_t window, std::uint32_t control) { return GetWindowHandle(window, control); }
 
 class Frame : public ::testing::Test {
@@ -129,7 +89,7 @@ protected:
         StartFrame();
         ASSERT_TRUE(LoadWindow(tw::kWindow));
         Settle();
-        SaveScreen(L"frame_test_window.bmp", 640, 480);
+        SaveScreen(L"frame_test_window.bmp", {0, 0, 640, 480});
     }
     void SetUp() override {
         seen.clear();
