@@ -8,7 +8,7 @@ import tempfile
 import time
 import unittest
 
-PROGRAM = os.environ["TAVRIN_LAYOUT_PROGRAM"]
+PROGRAM = os.environ.get("TAVRIN_LAYOUT_PROGRAM", "")
 ARTIFACTS = os.environ.get("TAVRIN_ARTIFACTS", tempfile.gettempdir())
 
 
