@@ -284,10 +284,22 @@ TEST_F(InstallerWindows, NoticeCountsDownAndHides) {
     EXPECT_LT(seconds, 40);
     EXPECT_LE(GetNumberProperty(ss::kWindow, ss::kCountdownBar, 2), 0);
 
+    DWORD shown = GetTickCount();
     ShowNotice("复制成功", 0, 0);  // 0 seconds are 3
     EXPECT_LE(GetNumberProperty(ss::kWindow, ss::kCountdownBar, 2), 300);
     EXPECT_GT(GetNumberProperty(ss::kWindow, ss::kCountdownBar, 2), 250);
-    seconds = SecondsUntilStripHidden(20);
+    // Over its last 180 pixels the strip fades: opacity = width + 75.
+    HWND strip = GetWindowHandle(ss::kWindow, ss::kWindow);
+    BYTE alpha = 0;
+    GetLayeredWindowAttributes(strip, nullptr, &alpha, nullptr);
+    EXPECT_EQ(alpha, 255);
+    while (StripVisible() && GetNumberProperty(ss::kWindow, ss::kCountdownBar, 2) > 120) WaitPumping(10, 0);
+    WaitPumping(30, 0);
+    GetLayeredWindowAttributes(strip, nullptr, &alpha, nullptr);
+    EXPECT_LT(alpha, 200);
+    EXPECT_GE(alpha, 75);
+    ASSERT_GT(SecondsUntilStripHidden(20), 0);
+    seconds = (GetTickCount() - shown) / 1000.0;
     EXPECT_GE(seconds, 1.8);
     EXPECT_LT(seconds, 20);
 }
