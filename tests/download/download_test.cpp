@@ -4,9 +4,10 @@
 #include "download/download.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
+
+#include "tests/support/thread_count.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -29,17 +30,6 @@ std::int32_t WINAPI RecordEvent(std::int32_t event, std::intptr_t, std::int32_t 
     }
     if (event == DataReceived) dataEvents.fetch_add(1);
     return 0;
-}
-
-int ThreadCount() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-    CloseHandle(snapshot);
-    return count;
 }
 
 // The process's open handles, from the system's handle list (Wine's

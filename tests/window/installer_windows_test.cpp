@@ -2,9 +2,10 @@
 // options panel and its options, the companions following the main window
 // (dragged with real input), the notice strip and the folder chooser.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
+
+#include "tests/support/thread_count.h"
 
 #include <atomic>
 #include <string>
@@ -62,17 +63,6 @@ void Xdotool(const std::string& arguments) {
     }
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
-}
-
-int ThreadCount() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-    CloseHandle(snapshot);
-    return count;
 }
 
 bool StripVisible() { return GetNumberProperty(ss::kWindow, ss::kWindow, kVisible) != 0; }
