@@ -30,8 +30,9 @@ private:
     Bytes bytes_;
 };
 
+// A copy: the fallback may be a temporary of the caller's expression.
 template <class T>
-const T& ValueOr(const ControlRecord& record, int own, const T& fallback) {
+T ValueOr(const ControlRecord& record, int own, const T& fallback) {
     if (own < static_cast<int>(record.properties.size()))
         if (const T* value = std::get_if<T>(&record.properties[own])) return *value;
     return fallback;
@@ -47,12 +48,12 @@ void WriteProperties(Output& out, const ControlRecord& record) {
             case StoredKind::HalfWord: out.HalfWord(static_cast<std::uint16_t>(ValueOr(record, field.own, field.defaultValue))); break;
             case StoredKind::Text: out.CountedText(ValueOr(record, field.own, Text())); break;
             case StoredKind::Block: {
-                const Bytes& bytes = ValueOr(record, field.own, Bytes());
+                Bytes bytes = ValueOr(record, field.own, Bytes());
                 out.Counted(bytes.data(), bytes.size());
                 break;
             }
             case StoredKind::PageNames: {
-                const TextList& names = ValueOr(record, field.own, TextList());
+                TextList names = ValueOr(record, field.own, TextList());
                 out.HalfWord(static_cast<std::uint16_t>(names.size()));
                 for (const Text& name : names) out.CountedText(name);
                 break;

@@ -77,6 +77,15 @@ TEST(Layout, WhatIsWrittenIsReadBack) {
     EXPECT_EQ(std::get<std::int32_t>(read->windows[0].controls[6].properties[11]), '#');
 }
 
+TEST(Layout, MissingValuesAreWrittenAsTheTypeDefaults) {
+    LayoutDescription layout = SampleLayout();
+    for (ControlRecord& control : layout.windows[0].controls) control.properties.clear();
+    std::optional<LayoutDescription> read = ReadLayout(WriteLayout(layout));
+    ASSERT_TRUE(read);
+    for (const ControlRecord& control : read->windows[0].controls)
+        EXPECT_EQ(control.properties, MakeControlRecord(control.type).properties) << control.name;
+}
+
 TEST(Layout, EveryTruncationIsRefused) {
     Bytes stored = WriteLayout(SampleLayout());
     for (std::size_t length = 0; length < stored.size(); ++length)
