@@ -1,4 +1,3 @@
-#include "controls/window_operations.h"
 #include "frame/application.h"
 #include "frame/core/fatal.h"
 #include "frame/frame.h"

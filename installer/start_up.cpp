@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "controls/tab_control.h"
 #include "controls/window_operations.h"
 #include "frame/core/event.h"
 #include "frame/frame.h"
@@ -17,7 +18,7 @@ namespace mw = layout::main_window;
 
 namespace {
 
-constexpr int kLeft = 0, kTop = 1, kWidth = 2, kHeight = 3, kCurrentPage = 12;
+constexpr int kCurrentPage = OwnProperty(TabControl::kCurrentPage);
 constexpr int kUninstallPage = 2;
 
 // The main window's drop shadow, read by the shadow module while the window lives.

@@ -2,6 +2,7 @@
 
 #include <shobjidl.h>
 
+#include "controls/edit_box.h"
 #include "controls/window_operations.h"
 #include "frame/core/event.h"
 #include "layout_ids.h"
@@ -13,7 +14,7 @@ namespace op = layout::options_panel;
 namespace {
 
 constexpr unsigned kFolderDialogVersion = 0x0600;
-constexpr int kEditContent = 8;
+constexpr int kEditContent = OwnProperty(EditBox::kContent);
 
 // Written once at start-up by the user-interface thread, read by it later.
 unsigned systemVersion = 0;

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <thread>
 
+#include "controls/label.h"
+#include "controls/picture_box.h"
 #include "controls/window_operations.h"
 #include "layout_ids.h"
 #include "services/core/convert.h"
@@ -17,8 +19,8 @@ namespace ss = layout::status_strip;
 
 namespace {
 
-constexpr int kVisible = 5, kLeft = 0, kTop = 1, kWidth = 2;
-constexpr int kPictureBackColour = 9, kLabelCaption = 8, kLabelBackColour = 17;
+constexpr int kPictureBackColour = OwnProperty(PictureBox::kBackColor);
+constexpr int kLabelCaption = OwnProperty(Label::kCaption), kLabelBackColour = OwnProperty(Label::kBackColor);
 constexpr int kFadeFrom = 180;
 
 // Pixels the bar loses a tick: written by the countdown thread, 1 when it

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "controls/shape_box.h"
+#include "controls/skinned_button.h"
 #include "controls/window_operations.h"
 #include "frame/core/event.h"
 #include "layout_ids.h"
@@ -14,8 +16,7 @@ namespace iw = layout::installation_window;
 
 namespace {
 
-constexpr int kLeft = 0, kTop = 1, kWidth = 2, kHeight = 3, kVisible = 5;
-constexpr int kButtonChecked = 10, kShapeLineColour = 13;
+constexpr int kButtonChecked = OwnProperty(SkinnedButton::kChecked), kShapeLineColour = OwnProperty(ShapeBox::kLineColor);
 constexpr std::int32_t kAccent = 250 | 200 << 8 | 101 << 16, kGrey = 0x808080;
 constexpr int kPanelOpacity = 220;
 

@@ -45,5 +45,7 @@ enum CommonProperty : int {
     kLeft = 0, kTop = 1, kWidth = 2, kHeight = 3, kTag = 4, kVisible = 5, kDisable = 6, kMousePointer = 7,
 };
 inline constexpr int kFirstOwnProperty = 8;
+// The property number of a type's own property `own`.
+constexpr int OwnProperty(int own) { return kFirstOwnProperty + own; }
 
 std::int32_t ClampToField(const PropertyField& field, std::int32_t value);
