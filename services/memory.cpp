@@ -2,13 +2,20 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <charconv>
+#include <cstring>
 
 #include "frame/core/fatal.h"
 
+// Formats without allocating (the heap has just said no) and with the whole
+// size: a 64-bit request of 2 GiB or more must not be cut to an int.
 void ReportOutOfMemory(std::size_t size) {
+    static constexpr char kBefore[] = "分配 ", kAfter[] = " 字节内存失败!";
     char message[64];
-    std::snprintf(message, sizeof message, "分配 %d 字节内存失败!", static_cast<int>(size));
+    char* end = message + sizeof message - sizeof kAfter;
+    std::memcpy(message, kBefore, sizeof kBefore - 1);
+    char* digits = std::to_chars(message + sizeof kBefore - 1, end, size).ptr;
+    std::memcpy(digits, kAfter, sizeof kAfter);
     ReportFatalError(message, 0, 0, 0);
 }
 

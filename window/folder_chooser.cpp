@@ -19,8 +19,18 @@ constexpr int kEditContent = OwnProperty(EditBox::kContent);
 // Written once at start-up by the user-interface thread, read by it later.
 unsigned systemVersion = 0;
 
-// The version fields of the 32-bit process environment block, which the
-// thread block at fs:0 points to at 0x30.
+// The version fields of the process environment block, which the thread
+// block points to: at fs:0x30 in a 32-bit process, at gs:0x60 in a 64-bit one
+// (the suite's build on hosts without 32-bit code).
+#if defined(__x86_64__)
+constexpr std::size_t kMajorVersionOffset = 0x118, kMinorVersionOffset = 0x11C;
+
+const std::uint8_t* ProcessEnvironmentBlock() {
+    const std::uint8_t* block;
+    asm("movq %%gs:0x60, %0" : "=r"(block));
+    return block;
+}
+#else
 constexpr std::size_t kMajorVersionOffset = 0xA4, kMinorVersionOffset = 0xA8;
 
 const std::uint8_t* ProcessEnvironmentBlock() {
@@ -28,6 +38,7 @@ const std::uint8_t* ProcessEnvironmentBlock() {
     asm("movl %%fs:0x30, %0" : "=r"(block));
     return block;
 }
+#endif
 
 }  // namespace
 
