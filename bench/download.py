@@ -15,6 +15,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "downl
 from peers import Nginx, make_file, sha256, windows_path  # noqa: E402
 
 SIZE = 256 << 20
+# Which build of tavrin-fetch is measured: i686 on hosts that run 32-bit code,
+# x86_64 under 64-bit Wine elsewhere (bench/run says which).
+ARCH = os.environ.get("TAVRIN_BENCH_ARCH", "i686")
 
 
 def timed(command):
@@ -24,8 +27,8 @@ def timed(command):
 
 
 def tavrin(url, target, connections):
-    seconds, run = timed(["wine", os.environ["TAVRIN_FETCH"], url, windows_path(target), "--connections",
-                          str(connections)])
+    seconds, run = timed([os.environ.get("TAVRIN_WINE", "wine"), os.environ["TAVRIN_FETCH"], url, windows_path(target),
+                          "--connections", str(connections)])
     inner = re.search(rb"finished in ([0-9.]+) ms", run.stdout)
     # The program's own figure leaves out Wine's start-up; the others run natively.
     return (float(inner.group(1)) / 1000 if inner else seconds), run.returncode
@@ -67,7 +70,8 @@ def main():
             base = figures["curl"] or 1.0
             print(f"{label}:")
             for name, mbps in figures.items():
-                print(f"  {name:<16} {mbps:9.1f} MB/s   {mbps / base:5.2f} x curl")
+                built = f"  ({ARCH} build)" if name.startswith("tavrin") else ""
+                print(f"  {name:<16} {mbps:9.1f} MB/s   {mbps / base:5.2f} x curl{built}")
             one, four = figures["tavrin-fetch 1"], figures["tavrin-fetch 4"]
             if one:
                 print(f"  tavrin-fetch 4 / 1: {four / one:.2f}")

@@ -124,6 +124,36 @@ TEST(AddTask, AttachedOnlyModeStartsNoThread) {
     EXPECT_FALSE(download.GetTaskState(state));
 }
 
+// One download of a slow file stopped in the middle, with what a stop must
+// give: a quick return, the bytes written in the state blob, a detached task.
+void StopOneDownload(const char* saveName) {
+    finishedCount = 0;
+    dataEvents = 0;
+    Download download;
+    TaskParam param;
+    param.Url = "http://" + Server() + "/slow/200000/big.bin";
+    param.SavePath = SavePath(saveName);
+    param.OnEvent = RecordEvent;
+    param.StopTimeout = 1000;
+    param.ConnectionCount = 2;
+    ASSERT_TRUE(download.AddTask(param));
+    ASSERT_TRUE(WaitFor([] { return dataEvents.load() > 5; }, 10000));
+    EXPECT_GT(download.GetReceivedBytes(), 0);
+
+    Bytes state;
+    ULONGLONG began = GetTickCount64();
+    ASSERT_TRUE(download.StopTask(state));
+    EXPECT_LE(GetTickCount64() - began, 1100u);
+    ASSERT_TRUE(WaitFor([] { return finishedCount.load() == 1; }, 5000));
+    // TaskFinished reports the bytes written, which the state blob shows too.
+    std::uint32_t written = 0;
+    for (std::uint32_t i = 0; i < Word(state, 0); ++i) written += Word(state, 16 + 28 * i + 20);
+    EXPECT_GT(finishedValue.load(), 0);
+    EXPECT_EQ(static_cast<std::uint32_t>(finishedValue.load()), written);
+    EXPECT_EQ(download.GetReceivedBytes(), 0);  // detached
+    EXPECT_FALSE(download.GetTaskState(state));
+}
+
 TEST(StopTask, ReturnsInTimeAndLeavesNothingBehind) {
     ASSERT_FALSE(Server().empty()) << "run through tests/download/http_test.py";
     // Warm up the socket library and the thread machinery so that what they
@@ -140,38 +170,19 @@ TEST(StopTask, ReturnsInTimeAndLeavesNothingBehind) {
     }
     Sleep(200);
     int threads = ThreadCount();
-    DWORD handles = HandleCount();
 
-    finishedCount = 0;
-    dataEvents = 0;
-    {
-        Download download;
-        TaskParam param;
-        param.Url = "http://" + Server() + "/slow/200000/big.bin";
-        param.SavePath = SavePath("stopped.bin");
-        param.OnEvent = RecordEvent;
-        param.StopTimeout = 1000;
-        param.ConnectionCount = 2;
-        ASSERT_TRUE(download.AddTask(param));
-        ASSERT_TRUE(WaitFor([] { return dataEvents.load() > 5; }, 10000));
-        EXPECT_GT(download.GetReceivedBytes(), 0);
-
-        Bytes state;
-        ULONGLONG began = GetTickCount64();
-        ASSERT_TRUE(download.StopTask(state));
-        EXPECT_LE(GetTickCount64() - began, 1100u);
-        ASSERT_TRUE(WaitFor([] { return finishedCount.load() == 1; }, 5000));
-        // TaskFinished reports the bytes written, which the state blob shows too.
-        std::uint32_t written = 0;
-        for (std::uint32_t i = 0; i < Word(state, 0); ++i) written += Word(state, 16 + 28 * i + 20);
-        EXPECT_GT(finishedValue.load(), 0);
-        EXPECT_EQ(static_cast<std::uint32_t>(finishedValue.load()), written);
-        EXPECT_EQ(download.GetReceivedBytes(), 0);  // detached
-        EXPECT_FALSE(download.GetTaskState(state));
-    }
+    // The first stop may leave what the thread runtime creates once per
+    // process (an event of its own); every later stop must leave nothing, so
+    // the count after the first is the measure.
+    StopOneDownload("stopped-1.bin");
     EXPECT_TRUE(WaitFor([&] { return ThreadCount() <= threads; }, 3000)) << ThreadCount() << " > " << threads;
+    DWORD handles = HandleCount();
     EXPECT_GT(handles, 0u);  // the count is real, not a stub
-    EXPECT_TRUE(WaitFor([&] { return HandleCount() <= handles; }, 3000)) << HandleCount() << " > " << handles;
+    for (const char* name : {"stopped-2.bin", "stopped-3.bin", "stopped-4.bin"}) {
+        StopOneDownload(name);
+        EXPECT_TRUE(WaitFor([&] { return ThreadCount() <= threads; }, 3000)) << ThreadCount() << " > " << threads;
+        EXPECT_TRUE(WaitFor([&] { return HandleCount() <= handles; }, 3000)) << HandleCount() << " > " << handles;
+    }
 }
 
 TEST(Download, ReceivedBytesAfterTheEndAreZero) {

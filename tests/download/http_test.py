@@ -12,7 +12,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 from fault_server import FaultServer  # noqa: E402
-from peers import Nginx, Tinyproxy, fetch, make_file, sha256, windows_path  # noqa: E402
+from peers import Nginx, Tinyproxy, fetch, make_file, sha256, windows_path, wine  # noqa: E402
 
 INFO, SENT, RECEIVED, ERROR = 0, 1, 2, 3
 TASK_FINISHED, SIZE_KNOWN, STARTED, SEGMENT_STARTED, SEGMENT_CONTINUED, ENDED, FAILED, DATA = 4, 3, 5, 6, 7, 8, 9, 16
@@ -296,7 +296,7 @@ class EngineInProcess(Files, unittest.TestCase):
         self.serve("big.bin", 8 * MiB)
         with FaultServer(self.served) as server:
             env = dict(os.environ, TAVRIN_TEST_SERVER=f"127.0.0.1:{server.port}")
-            run = subprocess.run(["wine", os.environ["TAVRIN_DOWNLOAD_TEST"]], env=env, stdout=subprocess.PIPE,
+            run = subprocess.run([wine(), os.environ["TAVRIN_DOWNLOAD_TEST"]], env=env, stdout=subprocess.PIPE,
                                  stderr=subprocess.STDOUT, timeout=300)
         output = run.stdout.decode("utf-8", "replace")
         self.assertEqual(run.returncode, 0, output[-4000:])

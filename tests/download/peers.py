@@ -135,8 +135,21 @@ class FetchResult:
         return sum(e[2] for e in self.events if e[0] == 16)
 
 
+def wine():
+    """The Wine loader of the session (the architecture's own, see scripts/wine-env)."""
+    return os.environ.get("TAVRIN_WINE", "wine")
+
+
+class ProgramDidNotStart(Exception):
+    """The program printed nothing: Wine failed to start it, not the download."""
+
+
 def fetch(url, save_path, *options, timeout=600):
     exe = os.environ["TAVRIN_FETCH"]
-    run = subprocess.run(["wine", exe, url, save_path, *[str(o) for o in options]],
-                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
-    return FetchResult(run.returncode, run.stdout.decode("utf-8", "replace").splitlines())
+    run = subprocess.run([wine(), exe, url, save_path, *[str(o) for o in options]],
+                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+    lines = run.stdout.decode("utf-8", "replace").splitlines()
+    if not lines:
+        raise ProgramDidNotStart(f"tavrin-fetch printed nothing and ended with {run.returncode}; "
+                                 f"standard error: {run.stderr.decode('utf-8', 'replace')[-2000:]!r}")
+    return FetchResult(run.returncode, lines)

@@ -57,7 +57,7 @@ class Program:
         handle, self.log_path = tempfile.mkstemp(suffix=".log")
         os.close(handle)
         env = dict(os.environ, TAVRIN_TEST_MODE=mode, TAVRIN_EVENT_LOG="Z:" + self.log_path.replace("/", "\\"))
-        self.process = subprocess.Popen(["wine", PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen([os.environ.get("TAVRIN_WINE", "wine"), PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def lines(self):
         with open(self.log_path, encoding="utf-8", errors="replace") as log:

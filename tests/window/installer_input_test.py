@@ -30,7 +30,7 @@ class Installer:
         self.folder = tempfile.mkdtemp()
         path = os.path.join(self.folder, name)
         shutil.copy(SETUP, path)
-        self.process = subprocess.Popen(["wine", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen([os.environ.get("TAVRIN_WINE", "wine"), path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         width, data = screenshot()
         height = len(data) // (3 * width)
         self.left, self.top = (width - 1215) // 2, (height - 750) // 2
