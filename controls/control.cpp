@@ -13,7 +13,6 @@ namespace {
 constexpr wchar_t kControlProperty[] = L"TavrinControl";
 constexpr wchar_t kFrameClass[] = L"TavrinControl";
 
-
 std::int32_t KeyState() {
     return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
            (GetKeyState(VK_MENU) < 0 ? 4 : 0);
@@ -22,9 +21,16 @@ std::int32_t KeyState() {
 }  // namespace
 
 Control::Control(LoadedWindow& window, const ControlRecord& record)
-    : left_(record.left), top_(record.top), width_(record.width), height_(record.height), window_(window),
-      record_(record), properties_(*FindTypeProperties(record.type)), own_(record.properties),
-      visible_(record.flags & kFlagVisible), disabled_(record.flags & kFlagDisabled) {}
+    : left_(record.left),
+      top_(record.top),
+      width_(record.width),
+      height_(record.height),
+      window_(window),
+      record_(record),
+      properties_(*FindTypeProperties(record.type)),
+      own_(record.properties),
+      visible_(record.flags & kFlagVisible),
+      disabled_(record.flags & kFlagDisabled) {}
 
 Control* Control::FromHandle(HWND handle) { return static_cast<Control*>(GetPropW(handle, kControlProperty)); }
 
@@ -166,9 +172,7 @@ bool Control::CommonEvent(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_KEYDOWN: Raise(-9, {static_cast<std::int32_t>(wParam), KeyState()}); break;
         case WM_KEYUP: Raise(-10, {static_cast<std::int32_t>(wParam), KeyState()}); break;
         case WM_CHAR: Raise(-11, {static_cast<std::int32_t>(wParam)}); break;
-        case WM_MOUSEWHEEL:
-            Raise(-12, {GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam)});
-            break;
+        case WM_MOUSEWHEEL: Raise(-12, {GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam)}); break;
     }
     return false;
 }
@@ -243,7 +247,8 @@ void Control::SetProperty(int number, const PropertyValue& value) {
     if (number < kFirstOwnProperty) return SetCommonProperty(number, value);
     int own = number - kFirstOwnProperty;
     own_[own] = value;
-    if (const PropertyField* field = FindOwnField(properties_, own); field && std::holds_alternative<std::int32_t>(value))
+    if (const PropertyField* field = FindOwnField(properties_, own);
+        field && std::holds_alternative<std::int32_t>(value))
         own_[own] = ClampToField(*field, std::get<std::int32_t>(value));
     OwnPropertyChanged(own);
 }
@@ -258,8 +263,7 @@ void Control::SetCommonProperty(int number, const PropertyValue& value) {
             GetProperty(kLeft);  // the current place, moved by the window manager perhaps
             std::int32_t* fields[] = {&left_, &top_, &width_, &height_};
             *fields[number] = *numberValue;
-            if (handle_)
-                SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+            if (handle_) SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
             return;
         }
         case kTag: tag_ = std::get<Text>(value); return;

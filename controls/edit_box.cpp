@@ -24,11 +24,13 @@ bool EditBox::Create(HWND parent) {
 void EditBox::ApplyFont() {
     SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFromBlock(BytesValue(kFont))), TRUE);
     // The margins depend on the font's height: recompute the client area.
-    SetWindowPos(handle_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 void EditBox::ApplyPassword() {
-    WPARAM character = ClampedNumber(kInputMode) == kPassword ? static_cast<WPARAM>(Number(kPasswordCharacter) & 0xFF) : 0;
+    WPARAM character =
+        ClampedNumber(kInputMode) == kPassword ? static_cast<WPARAM>(Number(kPasswordCharacter) & 0xFF) : 0;
     if (character) {
         wchar_t wide = 0;
         MultiByteToWideChar(936, 0, reinterpret_cast<const char*>(&character), 1, &wide, 1);
@@ -64,7 +66,9 @@ void EditBox::OwnPropertyChanged(int own) {
     switch (own) {
         case kContent: SetWindowTextW(handle_, ToWideText(TextValue(kContent)).c_str()); return;  // sends EN_CHANGE
         case kFont: ApplyFont(); return;
-        case kMaximumLength: SendMessageW(handle_, EM_LIMITTEXT, static_cast<WPARAM>(std::max(0, Number(kMaximumLength))), 0); return;
+        case kMaximumLength:
+            SendMessageW(handle_, EM_LIMITTEXT, static_cast<WPARAM>(std::max(0, Number(kMaximumLength))), 0);
+            return;
         case kInputMode:
         case kPasswordCharacter: ApplyPassword(); break;
         case kBackColor: backgroundBrush_.reset(); break;
@@ -105,7 +109,8 @@ LRESULT EditBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool&
             OffsetRect(&window, -window.left, -window.top);
             HDC dc = GetWindowDC(handle_);
             COLORREF background = ColorOrDefault(Number(kBackColor), COLOR_WINDOW);
-            RECT above = {client.left, 0, client.right, client.top}, below = {client.left, client.bottom, client.right, window.bottom};
+            RECT above = {client.left, 0, client.right, client.top},
+                 below = {client.left, client.bottom, client.right, window.bottom};
             if (ClampedNumber(kBorder) == 0) above.left = below.left = 0, above.right = below.right = window.right;
             FillColor(dc, above, background);
             FillColor(dc, below, background);

@@ -6,7 +6,13 @@
 class EditBox : public Control {
 public:
     enum Own : int {
-        kContent = 0, kBorder = 1, kTextColor = 2, kBackColor = 3, kFont = 4, kMaximumLength = 6, kInputMode = 10,
+        kContent = 0,
+        kBorder = 1,
+        kTextColor = 2,
+        kBackColor = 3,
+        kFont = 4,
+        kMaximumLength = 6,
+        kInputMode = 10,
         kPasswordCharacter = 11,
     };
     enum InputMode : int { kPassword = 2 };

@@ -12,9 +12,19 @@ namespace {
 // Faces that hold the Chinese characters, the usual Windows ones first,
 // then those a Linux system under Wine offers.
 const wchar_t* const kFallbackFaces[] = {
-    L"Microsoft YaHei", L"SimHei", L"SimSun", L"NSimSun", L"Microsoft JhengHei", L"WenQuanYi Micro Hei",
-    L"WenQuanYi Zen Hei", L"Noto Sans CJK SC", L"Noto Sans SC", L"Source Han Sans SC", L"Droid Sans Fallback",
-    L"AR PL UMing CN", L"AR PL UKai CN",
+    L"Microsoft YaHei",
+    L"SimHei",
+    L"SimSun",
+    L"NSimSun",
+    L"Microsoft JhengHei",
+    L"WenQuanYi Micro Hei",
+    L"WenQuanYi Zen Hei",
+    L"Noto Sans CJK SC",
+    L"Noto Sans SC",
+    L"Source Han Sans SC",
+    L"Droid Sans Fallback",
+    L"AR PL UMing CN",
+    L"AR PL UKai CN",
 };
 
 int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {

@@ -14,12 +14,12 @@ DWORD Form::Style() const {
     DWORD caption = WS_CAPTION | WS_SYSMENU | (Number(kMaximizeBox) ? WS_MAXIMIZEBOX : 0) |
                     (Number(kMinimizeBox) ? WS_MINIMIZEBOX : 0);
     switch (ClampedNumber(kBorderStyle)) {
-        case 0: return WS_POPUP | WS_CLIPCHILDREN;  // no border and no caption
-        case 1: return WS_POPUP | WS_CLIPCHILDREN | caption;  // fixed single
-        case 2: return WS_POPUP | WS_CLIPCHILDREN | caption | WS_THICKFRAME;  // sizable
+        case 0: return WS_POPUP | WS_CLIPCHILDREN;                                          // no border and no caption
+        case 1: return WS_POPUP | WS_CLIPCHILDREN | caption;                                // fixed single
+        case 2: return WS_POPUP | WS_CLIPCHILDREN | caption | WS_THICKFRAME;                // sizable
         case 3: return WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;  // fixed dialog
-        case 4: return WS_POPUP | WS_CLIPCHILDREN | WS_BORDER;  // thin border, no caption
-        case 5: return WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;  // fixed tool window
+        case 4: return WS_POPUP | WS_CLIPCHILDREN | WS_BORDER;                              // thin border, no caption
+        case 5: return WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;                // fixed tool window
         default: return WS_POPUP | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;  // sizable tool window
     }
 }

@@ -10,11 +10,26 @@
 class Form : public Control {
 public:
     enum Own : int {
-        kTitle = 0, kBorderStyle = 1, kBackColor = 2, kPicture = 3, kPictureMode = 4, kMaximizeBox = 8,
-        kMinimizeBox = 9, kStartPosition = 10, kCloseEntry = 11, kIcon = 12, kAlwaysOnTop = 21,
+        kTitle = 0,
+        kBorderStyle = 1,
+        kBackColor = 2,
+        kPicture = 3,
+        kPictureMode = 4,
+        kMaximizeBox = 8,
+        kMinimizeBox = 9,
+        kStartPosition = 10,
+        kCloseEntry = 11,
+        kIcon = 12,
+        kAlwaysOnTop = 21,
     };
     enum Event : int {
-        kCreated = 0, kCloseQuery = 1, kDestroying = 2, kMoved = 3, kResized = 4, kShown = 10, kHidden = 11,
+        kCreated = 0,
+        kCloseQuery = 1,
+        kDestroying = 2,
+        kMoved = 3,
+        kResized = 4,
+        kShown = 10,
+        kHidden = 11,
         kCloseRequested = 12,
     };
 

@@ -8,9 +8,21 @@
 class Label : public Control {
 public:
     enum Own : int {
-        kCaption = 0, kEffect = 1, kBorder = 2, kGradientBorderWidth = 3, kGradientBorderColor1 = 4, kFont = 7,
-        kTextColor = 8, kBackColor = 9, kPicture = 10, kPictureMode = 11, kGradientMode = 12, kGradientColor1 = 13,
-        kHorizontalAlign = 16, kWordWrap = 17, kVerticalAlign = 18,
+        kCaption = 0,
+        kEffect = 1,
+        kBorder = 2,
+        kGradientBorderWidth = 3,
+        kGradientBorderColor1 = 4,
+        kFont = 7,
+        kTextColor = 8,
+        kBackColor = 9,
+        kPicture = 10,
+        kPictureMode = 11,
+        kGradientMode = 12,
+        kGradientColor1 = 13,
+        kHorizontalAlign = 16,
+        kWordWrap = 17,
+        kVerticalAlign = 18,
     };
     enum Event : int { kUserEvent = 0 };
 

@@ -36,7 +36,8 @@ void ComposeFrame(const GifFileType* file, int index, PixelImage& canvas) {
             int color = frame.RasterBits[static_cast<std::size_t>(y) * desc.Width + x];
             if (color == control.TransparentColor || color >= colors->ColorCount) continue;
             const GifColorType& c = colors->Colors[color];
-            canvas.pixels[static_cast<std::size_t>(cy) * canvas.width + cx] = 0xFF000000u | c.Red << 16 | c.Green << 8 | c.Blue;
+            canvas.pixels[static_cast<std::size_t>(cy) * canvas.width + cx] =
+                0xFF000000u | c.Red << 16 | c.Green << 8 | c.Blue;
         }
     }
 }

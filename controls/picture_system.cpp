@@ -43,8 +43,8 @@ PixelImage DecodeBitmapFile(const Bytes& bytes) {
     BITMAPINFOHEADER header;
     std::memcpy(&file, bytes.data(), sizeof file);
     std::memcpy(&header, bytes.data() + sizeof file, sizeof header);
-    if (file.bfOffBits >= bytes.size() || header.biSize < sizeof header || header.biWidth <= 0 || header.biHeight == 0 ||
-        header.biHeight == INT32_MIN)
+    if (file.bfOffBits >= bytes.size() || header.biSize < sizeof header || header.biWidth <= 0 ||
+        header.biHeight == 0 || header.biHeight == INT32_MIN)
         return {};
     // The header, its colour table and the pixel data must be all there
     // before GDI reads them.

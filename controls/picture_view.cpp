@@ -33,9 +33,8 @@ void PictureView::Draw(HDC dc, const Placement& at, COLORREF background, int fra
     if (rendered_.frame != frame || rendered_.width != at.width || rendered_.height != at.height ||
         rendered_.background != background) {
         const PixelImage& source = picture_.frames[frame];
-        rendered_.image = at.width == source.width && at.height == source.height
-                              ? source
-                              : ScaleImage(source, at.width, at.height);
+        rendered_.image =
+            at.width == source.width && at.height == source.height ? source : ScaleImage(source, at.width, at.height);
         BlendOverColor(rendered_.image, background);
         rendered_.frame = frame, rendered_.width = at.width, rendered_.height = at.height;
         rendered_.background = background;

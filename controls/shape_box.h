@@ -8,7 +8,13 @@
 class ShapeBox : public Control {
 public:
     enum Own : int {
-        kBackColor = 0, kShape = 1, kEffect = 2, kLineStyle = 3, kLineWidth = 4, kLineColor = 5, kFillColor = 6,
+        kBackColor = 0,
+        kShape = 1,
+        kEffect = 2,
+        kLineStyle = 3,
+        kLineWidth = 4,
+        kLineColor = 5,
+        kFillColor = 6,
     };
     using Control::Control;
 

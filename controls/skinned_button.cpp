@@ -94,8 +94,10 @@ void SkinnedButton::Draw(HDC dc, const RECT& area, const State& state) {
             FrameRect(dc, &inside, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
             InflateRect(&inside, -1, -1);
         }
-        if (state.pressed) FrameRect(dc, &inside, GetSysColorBrush(COLOR_BTNSHADOW));
-        else DrawEdge(dc, &inside, style == 2 ? BDR_RAISEDINNER : EDGE_RAISED, BF_RECT);
+        if (state.pressed)
+            FrameRect(dc, &inside, GetSysColorBrush(COLOR_BTNSHADOW));
+        else
+            DrawEdge(dc, &inside, style == 2 ? BDR_RAISEDINNER : EDGE_RAISED, BF_RECT);
     }
     DrawContent(dc, area, state, background, foreground);
     if (state.focus && (style != 0 || Number(kDrawFocus))) {
@@ -110,8 +112,10 @@ void SkinnedButton::Draw(HDC dc, const RECT& area, const State& state) {
 void SkinnedButton::DrawContent(HDC dc, const RECT& area, const State& state, COLORREF background,
                                 COLORREF foreground) {
     PictureView* picture = &out_;
-    if (state.disabled) picture = disabled_.empty() ? &generatedDisabled_ : &disabled_;
-    else if ((state.hover || state.pressed) && !in_.empty()) picture = &in_;
+    if (state.disabled)
+        picture = disabled_.empty() ? &generatedDisabled_ : &disabled_;
+    else if ((state.hover || state.pressed) && !in_.empty())
+        picture = &in_;
 
     std::wstring caption = ToWideText(TextValue(kCaption));
     HGDIOBJ previousFont = SelectObject(dc, FontFromBlock(BytesValue(kFont)));

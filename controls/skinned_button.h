@@ -9,10 +9,28 @@
 class SkinnedButton : public Control {
 public:
     enum Own : int {
-        kStyle = 0, kCheckBox = 1, kChecked = 2, kAlign = 3, kPressStyle = 4, kDrawBorder = 5, kDrawFocus = 6,
-        kPicOut = 7, kTransColorOut = 8, kPicIn = 9, kTransColorIn = 10, kPicDisabled = 11, kTransColorDisabled = 12,
-        kFont = 13, kCaption = 14, kDefaultColor = 15, kFgColorOut = 16, kBkColorOut = 17, kFgColorIn = 18,
-        kBkColorIn = 19, kFgColorFocus = 20, kBkColorFocus = 21,
+        kStyle = 0,
+        kCheckBox = 1,
+        kChecked = 2,
+        kAlign = 3,
+        kPressStyle = 4,
+        kDrawBorder = 5,
+        kDrawFocus = 6,
+        kPicOut = 7,
+        kTransColorOut = 8,
+        kPicIn = 9,
+        kTransColorIn = 10,
+        kPicDisabled = 11,
+        kTransColorDisabled = 12,
+        kFont = 13,
+        kCaption = 14,
+        kDefaultColor = 15,
+        kFgColorOut = 16,
+        kBkColorOut = 17,
+        kFgColorIn = 18,
+        kBkColorIn = 19,
+        kFgColorFocus = 20,
+        kBkColorFocus = 21,
     };
     enum Event : int { kClicked = 0 };
 

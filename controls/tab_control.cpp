@@ -14,8 +14,10 @@ TabControl::TabControl(LoadedWindow& window, const ControlRecord& record) : Cont
     // The children list holds the pages' lists, each but the last ended by a 0.
     pages_.emplace_back();
     for (std::uint32_t child : record.children) {
-        if (child == 0) pages_.emplace_back();
-        else pages_.back().push_back(child);
+        if (child == 0)
+            pages_.emplace_back();
+        else
+            pages_.back().push_back(child);
     }
 }
 
@@ -42,8 +44,10 @@ void TabControl::OwnPropertyChanged(int own) {
             for (std::uint32_t id : page) {
                 Control* control = window().Find(id);
                 if (!control) continue;
-                if (ShowsControl(id)) shown.push_back(control);
-                else control->ApplyVisibility();
+                if (ShowsControl(id))
+                    shown.push_back(control);
+                else
+                    control->ApplyVisibility();
             }
         }
         for (Control* control : shown) control->ApplyVisibility();
@@ -60,8 +64,8 @@ RECT TabControl::StripTab(int page, const RECT& area) const {
 }
 
 void TabControl::Paint(HDC dc, const RECT& area) {
-    COLORREF background = Number(kPaintBackground) ? ColorOrDefault(Number(kBackColor), COLOR_BTNFACE)
-                                                   : GetSysColor(COLOR_BTNFACE);
+    COLORREF background =
+        Number(kPaintBackground) ? ColorOrDefault(Number(kBackColor), COLOR_BTNFACE) : GetSysColor(COLOR_BTNFACE);
     FillColor(dc, area, background);
     if (Number(kStripHidden)) return;
     // A plain strip: one tab per page, the current one raised.

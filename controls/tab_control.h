@@ -9,8 +9,14 @@
 class TabControl : public Control {
 public:
     enum Own : int {
-        kStripPosition = 0, kMultiLine = 1, kFont = 2, kPageNames = 3, kCurrentPage = 4, kStripHidden = 5,
-        kPaintBackground = 6, kBackColor = 7,
+        kStripPosition = 0,
+        kMultiLine = 1,
+        kFont = 2,
+        kPageNames = 3,
+        kCurrentPage = 4,
+        kStripHidden = 5,
+        kPaintBackground = 6,
+        kBackColor = 7,
     };
 
     TabControl(LoadedWindow& window, const ControlRecord& record);

@@ -20,8 +20,9 @@ Control& AccessedControl(std::uint32_t window, std::uint32_t control, int number
     Control* found = loaded->Find(control);
     if (!found) ReportFatalError("指定窗口或窗口组件不存在或尚未载入", 0, first, second);
     if (number >= kFirstOwnProperty && !loaded->alive())
-        ReportFatalError(access == Access::Write ? "修改组件属性时发现指定窗口尚未载入" : "读取组件属性时发现指定窗口尚未载入", 0,
-                         first, second);
+        ReportFatalError(
+            access == Access::Write ? "修改组件属性时发现指定窗口尚未载入" : "读取组件属性时发现指定窗口尚未载入", 0,
+            first, second);
     return *found;
 }
 
@@ -51,7 +52,8 @@ Kind KindOf(const Control& control, int number) {
 PropertyValue Converted(const Control& control, int number, const PropertyValue& value, int first, int second) {
     switch (KindOf(control, number)) {
         case Kind::Number:
-            if (!std::holds_alternative<std::int32_t>(value)) ReportFatalError("欲转换数据类型不是数值", 0, first, second);
+            if (!std::holds_alternative<std::int32_t>(value))
+                ReportFatalError("欲转换数据类型不是数值", 0, first, second);
             return value;
         case Kind::Text:
             if (auto* n = std::get_if<std::int32_t>(&value)) return std::to_string(*n);

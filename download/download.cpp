@@ -179,7 +179,8 @@ void ReportMessage(DownloadTask& task, int connection, MessageLevel level, std::
     task.queue.Post(std::move(entry));
 }
 
-void PostCallerEvent(DownloadTask& task, DownloadEvent event, int connection, std::int32_t value1, std::int32_t value2) {
+void PostCallerEvent(DownloadTask& task, DownloadEvent event, int connection, std::int32_t value1,
+                     std::int32_t value2) {
     task.queue.Post({QueueEvent::CallerEvent, event, connection, value1, value2});
 }
 

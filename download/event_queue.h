@@ -32,7 +32,7 @@ struct QueueEntry {
         : code(code_), subCode(subCode_), connection(connection_), value1(value1_), value2(value2_) {}
 
     QueueEvent code;
-    std::int32_t subCode = 0;     // caller event code, or the connection of a message
+    std::int32_t subCode = 0;  // caller event code, or the connection of a message
     std::intptr_t connection = 0;
     std::int32_t value1 = 0, value2 = 0;
     std::shared_ptr<QueuedMessage> message;

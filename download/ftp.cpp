@@ -89,9 +89,13 @@ StepResult OpenControl(DownloadTask& task, Connection& c) {
     ReportFormatted(task, c.id, InfoLevel, "正在连接 [%s:%d]", address, port);
     switch (ConnectWithTimeout(c.control, task.address, port, task.param.ConnectTimeout, StopFor(task, c))) {
         case ConnectOutcome::Connected: break;
-        case ConnectOutcome::TimedOut: ReportFormatted(task, c.id, ErrorLevel, "连接 [%s:%d]超时", address, port); return StepRetry;
+        case ConnectOutcome::TimedOut:
+            ReportFormatted(task, c.id, ErrorLevel, "连接 [%s:%d]超时", address, port);
+            return StepRetry;
         case ConnectOutcome::Stopped: return StepRetry;
-        case ConnectOutcome::Failed: ReportFormatted(task, c.id, ErrorLevel, "连接 [%s:%d]失败", address, port); return StepRetry;
+        case ConnectOutcome::Failed:
+            ReportFormatted(task, c.id, ErrorLevel, "连接 [%s:%d]失败", address, port);
+            return StepRetry;
     }
     ReportMessage(task, c.id, InfoLevel, "连接成功, 等待欢迎消息");
     if (ReadReply(task, c, task.param.ConnectTimeout).code != 220) {
@@ -279,7 +283,8 @@ void FtpEndConnection(DownloadTask& task, Connection& c) {
     if (c.control.isOpen() && !ShouldStop(task, c)) {
         char last[256];
         Received r = ReceiveWithTimeout(c.control, last, sizeof last, task.param.ReceiveTimeout, StopFor(task, c));
-        if (r.bytes > 0) ReportMessage(task, c.id, ReceivedLevel, std::string_view(last, static_cast<std::size_t>(r.bytes)));
+        if (r.bytes > 0)
+            ReportMessage(task, c.id, ReceivedLevel, std::string_view(last, static_cast<std::size_t>(r.bytes)));
     }
     c.control.Close();
     c.socket.Close();

@@ -123,8 +123,10 @@ StepResult Exchange(DownloadTask& task, Connection& c, bool firstRequest, std::s
     StepResult step = Connect(task, c, firstRequest);
     if (step == StepDone) step = SendRequest(task, c, extraLine);
     if (step == StepDone) step = ReadHeader(task, c);
-    if (step != StepDone) c.socket.Close();
-    else TakeDispositionName(task, c.response);
+    if (step != StepDone)
+        c.socket.Close();
+    else
+        TakeDispositionName(task, c.response);
     return step;
 }
 

@@ -8,9 +8,7 @@ namespace {
 
 constexpr MessageLevel Info = MessageLevel::Info, Error = MessageLevel::Error;
 
-bool Exists(const Text& path) {
-    return GetFileAttributesW(ToWideText(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const Text& path) { return GetFileAttributesW(ToWideText(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Size of an existing file at the path, or -1 when it cannot be opened.
 long long ExistingSize(const Text& path) {
@@ -41,7 +39,8 @@ bool ApplySameNamePolicy(DownloadTask& task, Connection& c) {
     if (existing < 0) return true;
     if (!task.param.OnEvent) return AutoRename(task, c);
     // Called directly on this connection thread: its answer decides.
-    std::int32_t answer = task.param.OnEvent(FileExists, c.id, static_cast<std::int32_t>(existing), task.fileSize, &task);
+    std::int32_t answer =
+        task.param.OnEvent(FileExists, c.id, static_cast<std::int32_t>(existing), task.fileSize, &task);
     switch (answer) {
         case 0: return AutoRename(task, c);
         case 1: ReportMessage(task, c.id, Info, "发现同名文件, 用户选择放弃下载"); return false;
@@ -57,8 +56,8 @@ bool CreateMappedFile(DownloadTask& task) {
     if (!file) return false;
     // A mapping of the file's size gives the file its full length at once;
     // a zero-length file cannot be mapped.
-    HANDLE mapping = CreateFileMappingW(file.get(), nullptr, PAGE_READWRITE, 0,
-                                        static_cast<DWORD>(task.fileSize.load()), nullptr);
+    HANDLE mapping =
+        CreateFileMappingW(file.get(), nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(task.fileSize.load()), nullptr);
     if (!mapping) return false;
     void* view = MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0);
     if (!view) {

@@ -36,9 +36,9 @@ struct Connection {
     // 1 running, 0 asked to stop (written by the stop), -1 ended (written by the thread).
     std::atomic<int> running{1};
     std::thread thread;
-    Socket socket;    // the data socket (HTTP: the only one)
-    Socket control;   // FTP control connection
-    Socket listener;  // FTP active mode: waits for the server's data connection
+    Socket socket;             // the data socket (HTTP: the only one)
+    Socket control;            // FTP control connection
+    Socket listener;           // FTP active mode: waits for the server's data connection
     std::vector<char> buffer;  // kReceiveBuffer bytes
     int buffered = 0;          // bytes in buffer not yet in the file
     int headerBodyBytes = 0;   // of those, the ones that came with the response header

@@ -26,8 +26,8 @@ enum DownloadEvent : std::int32_t {
 using DownloadEventCallback = std::int32_t(WINAPI*)(std::int32_t event, std::intptr_t connection, std::int32_t value1,
                                                     std::int32_t value2, void* task);
 // timeStamp and text are code page 936; level 0 Info, 1 Sent, 2 Received, 3 Error.
-using DownloadMessageCallback = std::int32_t(WINAPI*)(std::intptr_t connection, const char* timeStamp,
-                                                      const char* text, std::int32_t level, void* task);
+using DownloadMessageCallback = std::int32_t(WINAPI*)(std::intptr_t connection, const char* timeStamp, const char* text,
+                                                      std::int32_t level, void* task);
 
 inline constexpr const char* kDefaultFtpPassword = "tavrin@users.invalid";
 

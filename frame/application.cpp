@@ -69,8 +69,8 @@ void CreateHiddenOwner() {
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.lpszClassName = L"TavrinOwner";
     RegisterClassExW(&windowClass);
-    App().hiddenOwner = CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0,
-                                        nullptr, nullptr, windowClass.hInstance, nullptr);
+    App().hiddenOwner = CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                        nullptr, windowClass.hInstance, nullptr);
     App().userInterfaceThread = GetCurrentThreadId();
 }
 

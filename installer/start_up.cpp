@@ -26,8 +26,8 @@ ShadowInfo mainWindowShadow{MakeArgb(0, 0, 0, 50), 30.0f, 1, 1, 0, nullptr};
 
 void LoadCompanionWindows() {
     HWND main = GetWindowHandle(mw::kWindow, mw::kWindow);
-    for (std::uint32_t window : {layout::options_panel::kWindow, layout::installation_window::kWindow,
-                                 layout::status_strip::kWindow})
+    for (std::uint32_t window :
+         {layout::options_panel::kWindow, layout::installation_window::kWindow, layout::status_strip::kWindow})
         LoadWindow(window, main);
 }
 
@@ -47,7 +47,8 @@ EventResult OnMainWindowCreated(const EventArgs&) {
     SetProperty(mw::kWindow, mw::kInstallBanner, kHeight, 672);
     LoadCompanionWindows();
     // The copy an installation leaves behind is named "卸载.exe": it uninstalls.
-    if (FindText(GetProgramFileName(), "卸载") != -1) SetProperty(mw::kWindow, mw::kPages, kCurrentPage, kUninstallPage);
+    if (FindText(GetProgramFileName(), "卸载") != -1)
+        SetProperty(mw::kWindow, mw::kPages, kCurrentPage, kUninstallPage);
     SetProcessDPIAware();
     return std::nullopt;
 }

@@ -9,14 +9,15 @@
 namespace {
 
 constexpr const char* kSystemDlls[] = {
-    "kernel32.dll", "user32.dll",  "gdi32.dll",   "advapi32.dll", "shell32.dll", "ole32.dll",   "oleaut32.dll",
-    "comctl32.dll", "comdlg32.dll", "shlwapi.dll", "version.dll",  "ws2_32.dll",  "winmm.dll",   "advpack.dll",
+    "kernel32.dll", "user32.dll",   "gdi32.dll",   "advapi32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll",
+    "comctl32.dll", "comdlg32.dll", "shlwapi.dll", "version.dll",  "ws2_32.dll",  "winmm.dll", "advpack.dll",
 };
 
 FARPROC ExportOf(HMODULE module, const char* name) {
     if (name[0] == '#') {
         unsigned long ordinal = 0;
-        for (const char* p = name + 1; *p && ordinal <= 0xFFFF; ++p) ordinal = ordinal * 10 + static_cast<unsigned>(*p - '0');
+        for (const char* p = name + 1; *p && ordinal <= 0xFFFF; ++p)
+            ordinal = ordinal * 10 + static_cast<unsigned>(*p - '0');
         if (ordinal == 0 || ordinal > 0xFFFF) return nullptr;
         return GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
     }
@@ -38,7 +39,8 @@ ModuleHandle LoadDeclaredDll(const std::string& dll) {
     std::wstring wide = ToWideText(dll);
     if (dll.find(':') != std::string::npos)
         return ModuleHandle(LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    if (HMODULE system = LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return ModuleHandle(system);
+    if (HMODULE system = LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return ModuleHandle(system);
     std::wstring local = ToWideText(GetProgramDir() + "\\" + dll);
     return ModuleHandle(LoadLibraryExW(local.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }

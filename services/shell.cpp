@@ -34,9 +34,8 @@ const wchar_t* OrNull(const std::wstring& text) { return text.empty() ? nullptr 
 }  // namespace
 
 int ShellRun(int verb, std::string_view file, std::string_view parameters, std::string_view folder, int showMode) {
-    std::wstring wideFile = ToWideText(file), wideParameters = ToWideText(parameters),
-                 wideFolder = ToWideText(folder);
-    HINSTANCE result = ShellExecuteW(nullptr, Verb(verb), wideFile.c_str(), OrNull(wideParameters),
-                                     OrNull(wideFolder), ShowCommand(showMode));
+    std::wstring wideFile = ToWideText(file), wideParameters = ToWideText(parameters), wideFolder = ToWideText(folder);
+    HINSTANCE result = ShellExecuteW(nullptr, Verb(verb), wideFile.c_str(), OrNull(wideParameters), OrNull(wideFolder),
+                                     ShowCommand(showMode));
     return static_cast<int>(reinterpret_cast<INT_PTR>(result));
 }

@@ -11,8 +11,7 @@
 bool CreateShortcut(std::string_view link, std::string_view target, std::optional<std::string_view> description,
                     std::optional<std::string_view> arguments, std::optional<std::string_view> workingFolder) {
     ComRef<IShellLinkW> shellLink;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                shellLink.putVoid())))
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.putVoid())))
         return false;
     shellLink->SetPath(ToWideText(target).c_str());
     shellLink->SetShowCmd(SW_SHOW);

@@ -41,9 +41,12 @@ std::string Utf8(std::string_view text936) {
 std::string ShowBreaks(std::string_view text) {
     std::string out;
     for (char c : text) {
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else out += c;
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
     }
     return out;
 }
@@ -134,21 +137,36 @@ int main() {
         const std::string& value = args[i + 1];
         std::int32_t number = 0;
         bool numeric = ParseNumber(value, number);
-        if (option == "--proxy") param.Proxy = value;
-        else if (option == "--referer") param.Referer = value;
-        else if (option == "--ftp-user") param.FtpUser = value;
-        else if (option == "--ftp-password") param.FtpPassword = value;
-        else if (option == "--binary-extensions") param.BinaryExtensions = value;
-        else if (!numeric) return Usage();
-        else if (option == "--connections") param.ConnectionCount = number;
-        else if (option == "--ftp-type") param.FtpTransferType = number;
-        else if (option == "--speed-limit") param.SpeedLimit = number;
-        else if (option == "--stop-after") stopAfter = number;
-        else if (option == "--file-exists") fetch.fileExistsAnswer = number;
-        else if (option == "--connect-timeout") param.ConnectTimeout = number;
-        else if (option == "--receive-timeout") param.ReceiveTimeout = number;
-        else if (option == "--stop-timeout") param.StopTimeout = number;
-        else return Usage();
+        if (option == "--proxy")
+            param.Proxy = value;
+        else if (option == "--referer")
+            param.Referer = value;
+        else if (option == "--ftp-user")
+            param.FtpUser = value;
+        else if (option == "--ftp-password")
+            param.FtpPassword = value;
+        else if (option == "--binary-extensions")
+            param.BinaryExtensions = value;
+        else if (!numeric)
+            return Usage();
+        else if (option == "--connections")
+            param.ConnectionCount = number;
+        else if (option == "--ftp-type")
+            param.FtpTransferType = number;
+        else if (option == "--speed-limit")
+            param.SpeedLimit = number;
+        else if (option == "--stop-after")
+            stopAfter = number;
+        else if (option == "--file-exists")
+            fetch.fileExistsAnswer = number;
+        else if (option == "--connect-timeout")
+            param.ConnectTimeout = number;
+        else if (option == "--receive-timeout")
+            param.ReceiveTimeout = number;
+        else if (option == "--stop-timeout")
+            param.StopTimeout = number;
+        else
+            return Usage();
     }
     param.OnEvent = OnEvent;
     param.OnMessage = OnMessage;
@@ -173,8 +191,8 @@ int main() {
     WaitForSingleObject(fetch.finished, INFINITE);
     QueryPerformanceCounter(&end);
     std::lock_guard guard(fetch.printLock);
-    std::printf("finished in %.1f ms\n", 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-                                             static_cast<double>(frequency.QuadPart));
+    std::printf("finished in %.1f ms\n",
+                1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
     // A file that could not be created leaves no connection that ended
     // normally, even when its segments are trivially complete (0 bytes).
     bool complete = fetch.haveFinalState && AllSegmentsComplete(fetch.finalState) && fetch.someConnectionEnded;

@@ -31,10 +31,10 @@ ShadowInfo* InfoOf(HWND owner) { return static_cast<ShadowInfo*>(GetPropW(owner,
 
 bool CreateShadowWindow(HWND owner, ShadowInfo* info) {
     if (!info || info->shadowWindow) return false;  // one shadow per owner
-    HWND shadow = CreateWindowExW(WS_EX_LAYERED | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
-                                  reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(module.atom)), L"",
-                                  WS_POPUP | WS_VISIBLE | WS_DISABLED, 0, 0, 0, 0, owner, nullptr, module.instance,
-                                  info);
+    HWND shadow =
+        CreateWindowExW(WS_EX_LAYERED | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
+                        reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(module.atom)), L"",
+                        WS_POPUP | WS_VISIBLE | WS_DISABLED, 0, 0, 0, 0, owner, nullptr, module.instance, info);
     return shadow != nullptr;
 }
 
@@ -61,8 +61,8 @@ void FollowMove(HWND owner, const ShadowInfo* info) {
     // The same margin as the redraw, so that a moved shadow lies where a
     // redrawn one would.
     const int margin = ShadowMargin(info->size);
-    SetWindowPos(info->shadowWindow, HWND_TOP, rect.left + info->offsetX - margin, rect.top + info->offsetY - margin,
-                 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(info->shadowWindow, HWND_TOP, rect.left + info->offsetX - margin, rect.top + info->offsetY - margin, 0,
+                 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK ShadowOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -101,7 +101,8 @@ void ProbeHardwareDrawing() {
     if (!d3d || !d2d) return;
     if (!GetProcAddress(d3d.get(), "D3D11CreateDevice")) return;
     using CreateFactory = HRESULT(WINAPI*)(int type, const GUID& iid, const void* options, void** factory);
-    auto create = reinterpret_cast<CreateFactory>(reinterpret_cast<void*>(GetProcAddress(d2d.get(), "D2D1CreateFactory")));
+    auto create =
+        reinterpret_cast<CreateFactory>(reinterpret_cast<void*>(GetProcAddress(d2d.get(), "D2D1CreateFactory")));
     if (!create) return;
     static const GUID kFactoryIid = {0x06152247, 0x6f50, 0x465a, {0x92, 0x45, 0x11, 0x8b, 0xfd, 0x3b, 0x60, 0x07}};
     IUnknown* factory = nullptr;

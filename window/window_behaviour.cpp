@@ -16,7 +16,8 @@ namespace iw = layout::installation_window;
 
 namespace {
 
-constexpr int kButtonChecked = OwnProperty(SkinnedButton::kChecked), kShapeLineColour = OwnProperty(ShapeBox::kLineColor);
+constexpr int kButtonChecked = OwnProperty(SkinnedButton::kChecked),
+              kShapeLineColour = OwnProperty(ShapeBox::kLineColor);
 constexpr std::int32_t kAccent = 250 | 200 << 8 | 101 << 16, kGrey = 0x808080;
 constexpr int kPanelOpacity = 220;
 
@@ -44,8 +45,10 @@ EventResult PlaceCompanionWindows(const EventArgs&) {
     SetProperty(op::kWindow, op::kWindow, kTop, top + height - Number(op::kWindow, op::kWindow, kHeight));
     SetProperty(ss::kWindow, ss::kWindow, kTop, top);
     SetProperty(ss::kWindow, ss::kWindow, kLeft, left);
-    SetProperty(iw::kWindow, iw::kWindow, kLeft, static_cast<std::int32_t>(left + (width - Number(iw::kWindow, iw::kWindow, kWidth)) / 2.0));
-    SetProperty(iw::kWindow, iw::kWindow, kTop, static_cast<std::int32_t>(top + (height - Number(iw::kWindow, iw::kWindow, kHeight)) / 2.0));
+    SetProperty(iw::kWindow, iw::kWindow, kLeft,
+                static_cast<std::int32_t>(left + (width - Number(iw::kWindow, iw::kWindow, kWidth)) / 2.0));
+    SetProperty(iw::kWindow, iw::kWindow, kTop,
+                static_cast<std::int32_t>(top + (height - Number(iw::kWindow, iw::kWindow, kHeight)) / 2.0));
     return std::nullopt;
 }
 
@@ -79,7 +82,8 @@ EventResult OnOptionsPanelCreated(const EventArgs&) {
 }
 
 EventResult AttachCompanionShadow(const EventArgs& args) {
-    if (ShadowInfo* shadow = CompanionShadow(args.window)) ShadowAttach(GetWindowHandle(args.window, args.window), shadow);
+    if (ShadowInfo* shadow = CompanionShadow(args.window))
+        ShadowAttach(GetWindowHandle(args.window, args.window), shadow);
     return std::nullopt;
 }
 

@@ -43,7 +43,8 @@ int FtpReplyCode(std::string_view line) {
 }
 
 bool FtpSupportsRestart(int code, std::string_view text) {
-    return code == 350 && (text.find("Restart") != std::string_view::npos || text.find("restart") != std::string_view::npos);
+    return code == 350 &&
+           (text.find("Restart") != std::string_view::npos || text.find("restart") != std::string_view::npos);
 }
 
 std::optional<PassiveAddress> ParsePassiveReply(std::string_view text) {

@@ -6,10 +6,10 @@
 
 #include "services/core/values.h"
 
-inline constexpr std::size_t kFtpLineLimit = 5120;   // bytes read for one reply line
-inline constexpr std::size_t kFtpReplyKept = 2048;   // bytes of a line the callers keep
-inline constexpr std::size_t kFtpNameLimit = 255;    // user and password fields
-inline constexpr std::size_t kFtpLoginLimit = 250;   // longer ones fail the login unsent
+inline constexpr std::size_t kFtpLineLimit = 5120;  // bytes read for one reply line
+inline constexpr std::size_t kFtpReplyKept = 2048;  // bytes of a line the callers keep
+inline constexpr std::size_t kFtpNameLimit = 255;   // user and password fields
+inline constexpr std::size_t kFtpLoginLimit = 250;  // longer ones fail the login unsent
 
 struct FtpTaskData {
     Text host;  // without user, password and port

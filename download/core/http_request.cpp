@@ -72,7 +72,8 @@ bool FollowRedirect(HttpRequestData& data, std::string_view location, const std:
         if (data.proxy.empty())
             data.target = EscapeSpaces(base + Text(location));
         else
-            data.target = EscapeSpaces(base.empty() ? "http://" + data.host + "/" + Text(location) : base + Text(location));
+            data.target =
+                EscapeSpaces(base.empty() ? "http://" + data.host + "/" + Text(location) : base + Text(location));
         data.referer = UpToLastSlash("http://" + data.host + "/" + Text(location));
     }
     data.cookieLine = cookieLine;

@@ -11,10 +11,10 @@ inline constexpr std::size_t kRequestLimit = 1023;
 inline constexpr int kMaxRedirects = 10;
 
 struct HttpRequestData {
-    Text host;        // host part as in the URL, port included
-    Text target;      // the path, or with a proxy the whole URL
+    Text host;    // host part as in the URL, port included
+    Text target;  // the path, or with a proxy the whole URL
     int port = 80;
-    Text proxy;       // empty: none
+    Text proxy;  // empty: none
     Text referer;
     Text cookieLine;  // "Cookie: ...\r\n" after a redirect that set one
 };

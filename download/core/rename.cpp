@@ -19,8 +19,10 @@ std::optional<Text> NextFileName(std::string_view name) {
             bool digits = true;
             int k = 0;
             for (char c : inner) {
-                if (c < '0' || c > '9') digits = false;
-                else k = k * 10 + (c - '0');
+                if (c < '0' || c > '9')
+                    digits = false;
+                else
+                    k = k * 10 + (c - '0');
             }
             if (digits && k != 0) {
                 if (k + 1 >= 100) return std::nullopt;

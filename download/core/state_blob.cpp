@@ -43,8 +43,8 @@ Bytes BuildTaskStateBlob(const SegmentTable& segments, const TaskStateTexts& tex
     struct Slot {
         const std::optional<Text>* text;
         std::size_t word;
-    } slots[] = {{&texts.host, 2}, {&texts.target, 1}, {&texts.referer, 3}, {&texts.userAgent, 4},
-                 {&texts.extraHeader, 6}};
+    } slots[] = {
+        {&texts.host, 2}, {&texts.target, 1}, {&texts.referer, 3}, {&texts.userAgent, 4}, {&texts.extraHeader, 6}};
     for (const Slot& slot : slots) {
         if (!*slot.text) continue;
         PutWord(blob, p + 4 * slot.word, static_cast<std::uint32_t>(blob.size()));

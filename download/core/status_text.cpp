@@ -30,7 +30,8 @@ std::string_view SocketErrorText(int code) {
         case -10050: return "套接字操作遇到了一个已死的网络。";
         case -10014: return "系统检测到在一个调用中尝试使用指针参数时的无效指针地址。";
         case -10057:
-            return "由于套接字没有连接并且(当使用一个 sendto 调用发送数据报套接字时)没有提供地址，发送或接收数据的请求没有被接受";
+            return "由于套接字没有连接并且(当使用一个 sendto "
+                   "调用发送数据报套接字时)没有提供地址，发送或接收数据的请求没有被接受";
         case -10004: return "一个封锁操作被对 WSACancelBlockingCall 的调用中断。";
         case -10036: return "目前正在执行一个阻挡性操作。";
         case -10052: return "当该操作在进行中，由于保持活动的操作检测到一个故障，该连接中断。";
@@ -49,10 +50,23 @@ std::string_view SocketErrorText(int code) {
 
 int SocketErrorCode(int systemError) {
     switch (systemError) {
-        case 10004: case 10014: case 10022: case 10035: case 10036: case 10038: case 10040: case 10045:
-        case 10050: case 10052: case 10053: case 10054: case 10056: case 10057: case 10058: case 10060:
-        case 10093:
-            return -systemError;
+        case 10004:
+        case 10014:
+        case 10022:
+        case 10035:
+        case 10036:
+        case 10038:
+        case 10040:
+        case 10045:
+        case 10050:
+        case 10052:
+        case 10053:
+        case 10054:
+        case 10056:
+        case 10057:
+        case 10058:
+        case 10060:
+        case 10093: return -systemError;
     }
     return -1;
 }

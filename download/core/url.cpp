@@ -15,7 +15,7 @@ struct Scheme {
 // Tried in this order; a first letter that matches with a wrong sum falls
 // through to the later entries.
 constexpr Scheme kSchemes[] = {
-    {'h', 7, 496, Protocol::Http, 80},  {'f', 6, 380, Protocol::Ftp, 21},  {'m', 6, 376, Protocol::Mms, 1755},
+    {'h', 7, 496, Protocol::Http, 80},  {'f', 6, 380, Protocol::Ftp, 21},   {'m', 6, 376, Protocol::Mms, 1755},
     {'m', 7, 492, Protocol::Mms, 1755}, {'r', 7, 495, Protocol::Rtsp, 554},
 };
 
@@ -45,7 +45,8 @@ int PortAfterColon(std::string_view text) {
     if (colon == std::string_view::npos) return 0;
     long value = 0;
     std::size_t i = colon + 1;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && value <= 65535; ++i) value = value * 10 + (text[i] - '0');
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && value <= 65535; ++i)
+        value = value * 10 + (text[i] - '0');
     return (i == colon + 1 || value < 1 || value > 65535) ? 0 : static_cast<int>(value);
 }
 

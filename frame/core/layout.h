@@ -58,7 +58,7 @@ struct ControlRecord {
 struct WindowDescription {
     std::uint32_t id = 0;
     std::uint32_t auxiliaryId = 0;
-    Text name;  // for error reports; kept in the first of the window's two texts
+    Text name;                            // for error reports; kept in the first of the window's two texts
     std::vector<ControlRecord> controls;  // the first describes the window itself
     bool operator==(const WindowDescription&) const = default;
 };

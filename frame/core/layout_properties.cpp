@@ -37,12 +37,9 @@ constexpr PropertyField kWindowFields[] = {
 };
 
 constexpr PropertyField kPictureBoxFields[] = {
-    {0, K::Word, "border", 0, 0, 5},
-    {1, K::Word, "background colour", kDef},
-    {3, K::Word, "mode", 0, 0, 2},
-    {4, K::Word, "play animation"},
-    {2, K::Block, "picture"},
-    {5, K::Text, "text 1"},
+    {0, K::Word, "border", 0, 0, 5}, {1, K::Word, "background colour", kDef},
+    {3, K::Word, "mode", 0, 0, 2},   {4, K::Word, "play animation"},
+    {2, K::Block, "picture"},        {5, K::Text, "text 1"},
     {6, K::Text, "text 2"},
 };
 

@@ -9,11 +9,11 @@
 #include "frame/core/layout.h"
 
 enum class StoredKind : std::uint8_t {
-    Word,      // 32-bit number
-    HalfWord,  // 16-bit number
-    Text,      // counted text
-    Block,     // byte block
-    PageNames, // 16-bit count + counted texts
+    Word,       // 32-bit number
+    HalfWord,   // 16-bit number
+    Text,       // counted text
+    Block,      // byte block
+    PageNames,  // 16-bit count + counted texts
 };
 
 struct PropertyField {
@@ -27,10 +27,10 @@ struct PropertyField {
 
 struct TypeProperties {
     ControlType type;
-    std::string_view name;  // as the layout sources write it
-    std::uint32_t version;  // format version of the stored block
+    std::string_view name;                  // as the layout sources write it
+    std::uint32_t version;                  // format version of the stored block
     std::span<const PropertyField> fields;  // in stored order
-    int ownCount;  // own numbers 0 .. ownCount-1, each stored exactly once
+    int ownCount;                           // own numbers 0 .. ownCount-1, each stored exactly once
 };
 
 // Nothing for an unknown type code.
@@ -42,7 +42,14 @@ const PropertyField* FindOwnField(const TypeProperties& type, int own);
 
 // The common properties, numbered 0 to 7 for every type.
 enum CommonProperty : int {
-    kLeft = 0, kTop = 1, kWidth = 2, kHeight = 3, kTag = 4, kVisible = 5, kDisable = 6, kMousePointer = 7,
+    kLeft = 0,
+    kTop = 1,
+    kWidth = 2,
+    kHeight = 3,
+    kTag = 4,
+    kVisible = 5,
+    kDisable = 6,
+    kMousePointer = 7,
 };
 inline constexpr int kFirstOwnProperty = 8;
 // The property number of a type's own property `own`.

@@ -15,7 +15,8 @@ public:
 
     bool Word(std::uint32_t& value) {
         if (Left() < 4) return false;
-        value = data_[at_] | data_[at_ + 1] << 8 | data_[at_ + 2] << 16 | static_cast<std::uint32_t>(data_[at_ + 3]) << 24;
+        value =
+            data_[at_] | data_[at_ + 1] << 8 | data_[at_ + 2] << 16 | static_cast<std::uint32_t>(data_[at_ + 3]) << 24;
         at_ += 4;
         return true;
     }
@@ -62,9 +63,7 @@ public:
     }
     // A count of entries that need at least `entrySize` bytes each: refuses
     // counts the remaining bytes cannot hold before anything is reserved.
-    bool Count(std::uint32_t& count, std::size_t entrySize) {
-        return Word(count) && count <= Left() / entrySize;
-    }
+    bool Count(std::uint32_t& count, std::size_t entrySize) { return Word(count) && count <= Left() / entrySize; }
     std::size_t Left() const { return data_.size() - at_; }
     bool AtEnd() const { return at_ == data_.size(); }
 

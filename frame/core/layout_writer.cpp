@@ -44,8 +44,12 @@ void WriteProperties(Output& out, const ControlRecord& record) {
     out.Word(type->version);
     for (const PropertyField& field : type->fields) {
         switch (field.kind) {
-            case StoredKind::Word: out.Word(static_cast<std::uint32_t>(ValueOr(record, field.own, field.defaultValue))); break;
-            case StoredKind::HalfWord: out.HalfWord(static_cast<std::uint16_t>(ValueOr(record, field.own, field.defaultValue))); break;
+            case StoredKind::Word:
+                out.Word(static_cast<std::uint32_t>(ValueOr(record, field.own, field.defaultValue)));
+                break;
+            case StoredKind::HalfWord:
+                out.HalfWord(static_cast<std::uint16_t>(ValueOr(record, field.own, field.defaultValue)));
+                break;
             case StoredKind::Text: out.CountedText(ValueOr(record, field.own, Text())); break;
             case StoredKind::Block: {
                 Bytes bytes = ValueOr(record, field.own, Bytes());

@@ -105,8 +105,8 @@ std::int32_t ToInteger(std::string_view text) {
     for (; i < folded.size() && folded[i] >= '0' && folded[i] <= '9'; ++i)
         magnitude = std::min(magnitude * 10 + (folded[i] - '0'), kLimit);
     long long value = negative ? -magnitude : magnitude;
-    return static_cast<std::int32_t>(
-        std::clamp<long long>(value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<long long>(value, std::numeric_limits<std::int32_t>::min(),
+                                                           std::numeric_limits<std::int32_t>::max()));
 }
 
 std::int32_t ToInteger(double value) {

@@ -65,13 +65,13 @@ inline Bytes ToBytes(bool value) { return ToBytes(static_cast<std::int32_t>(valu
 
 // One value read back from a byte array, by kind 1 to 10.
 enum class ValueKind : int {
-    Byte = 1,        // 8-bit unsigned
-    Short = 2,       // 16-bit
-    Integer = 3,     // 32-bit
-    Long = 4,        // 64-bit
+    Byte = 1,     // 8-bit unsigned
+    Short = 2,    // 16-bit
+    Integer = 3,  // 32-bit
+    Long = 4,     // 64-bit
     Float = 5,
     Double = 6,
-    Boolean = 7,     // 32-bit, non-zero is true
+    Boolean = 7,  // 32-bit, non-zero is true
     DateTimeKind = 8,
     Subroutine = 9,  // 32-bit address
     TextKind = 10,   // up to the first 0 byte or the end

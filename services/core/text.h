@@ -23,5 +23,5 @@ int FindTextLast(std::string_view text, std::string_view sought, std::optional<i
 
 // count: how many to replace, all when absent (or negative). Case is ignored
 // (ASCII only) unless caseSensitive is set.
-Text ReplaceText(std::string_view text, std::string_view sought, std::string_view replacement = {},
-                 int start = 1, std::optional<int> count = std::nullopt, bool caseSensitive = false);
+Text ReplaceText(std::string_view text, std::string_view sought, std::string_view replacement = {}, int start = 1,
+                 std::optional<int> count = std::nullopt, bool caseSensitive = false);

@@ -21,12 +21,9 @@ TEST(Picture, EveryFormatDecodes) {
         std::uint32_t centre;  // 0xAARRGGBB
         int tolerance;
     } cases[] = {
-        {"quadrants.png", 256, 256, 0xFFFFFFFF, 0},
-        {"mark.png", 32, 32, 0xFFFAC865, 0},
-        {"photo.jpg", 32, 32, 0xFFC040A0, 8},
-        {"solid.bmp", 32, 32, 0xFF00C0C0, 0},
-        {"icon.ico", 32, 32, 0xFFF0E000, 0},
-        {"animation.gif", 32, 32, 0xFFFF0000, 0},
+        {"quadrants.png", 256, 256, 0xFFFFFFFF, 0}, {"mark.png", 32, 32, 0xFFFAC865, 0},
+        {"photo.jpg", 32, 32, 0xFFC040A0, 8},       {"solid.bmp", 32, 32, 0xFF00C0C0, 0},
+        {"icon.ico", 32, 32, 0xFFF0E000, 0},        {"animation.gif", 32, 32, 0xFFFF0000, 0},
     };
     for (const Case& c : cases) {
         Picture picture = DecodePicture(ReadPicture(c.file));
@@ -35,7 +32,8 @@ TEST(Picture, EveryFormatDecodes) {
         EXPECT_EQ(picture.height, c.height) << c.file;
         std::uint32_t centre = picture.frames[0].at(c.width / 2, c.height / 2);
         for (int shift = 0; shift < 32; shift += 8)
-            EXPECT_NEAR(static_cast<int>(centre >> shift & 0xFF), static_cast<int>(c.centre >> shift & 0xFF), c.tolerance)
+            EXPECT_NEAR(static_cast<int>(centre >> shift & 0xFF), static_cast<int>(c.centre >> shift & 0xFF),
+                        c.tolerance)
                 << c.file << std::hex << " " << centre;
     }
     // Top-left of the quadrants is red; the mark's left half is half transparent.
@@ -53,19 +51,22 @@ TEST(Picture, GifKeepsEveryFrameAndItsDelay) {
 TEST(Picture, DamagedFilesAreRefusedOrCutShort) {
     for (const char* file : {"quadrants.png", "photo.jpg", "solid.bmp", "icon.ico", "animation.gif"}) {
         Bytes whole = ReadPicture(file);
-        for (std::size_t length : {std::size_t{0}, std::size_t{3}, std::size_t{20}, whole.size() / 3, whole.size() - 1}) {
+        for (std::size_t length :
+             {std::size_t{0}, std::size_t{3}, std::size_t{20}, whole.size() / 3, whole.size() - 1}) {
             Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
             SCOPED_TRACE(std::string(file) + " cut to " + std::to_string(length));
             Picture picture = DecodePicture(cut);
             // Whatever comes out is whole: every frame of the stated size.
             for (const PixelImage& frame : picture.frames)
-                ASSERT_EQ(frame.pixels.size(), static_cast<std::size_t>(frame.width) * frame.height) << file << " " << length;
+                ASSERT_EQ(frame.pixels.size(), static_cast<std::size_t>(frame.width) * frame.height)
+                    << file << " " << length;
         }
         SCOPED_TRACE(std::string(file) + " with noise");
         Bytes noise = whole;
         for (std::size_t i = 8; i < noise.size(); i += 7) noise[i] ^= 0x5A;
         Picture picture = DecodePicture(noise);
-        for (const PixelImage& frame : picture.frames) ASSERT_EQ(frame.pixels.size(), static_cast<std::size_t>(frame.width) * frame.height);
+        for (const PixelImage& frame : picture.frames)
+            ASSERT_EQ(frame.pixels.size(), static_cast<std::size_t>(frame.width) * frame.height);
     }
     EXPECT_TRUE(DecodePicture(Bytes{'n', 'o', 'n', 'e'}).empty());
     Bytes png = ReadPicture("quadrants.png");

@@ -11,13 +11,13 @@ TEST(PlacePicture, ModesAndFittedRule) {
     } cases[] = {
         {0, 32, 32, 48, 48, {0, 0, 32, 32}},
         {1, 32, 32, 48, 40, {0, 0, 48, 40}},
-        {2, 32, 32, 48, 48, {8, 8, 32, 32}},          // never enlarged
-        {2, 256, 256, 272, 200, {36, 0, 200, 200}},   // scaled by the smaller ratio
+        {2, 32, 32, 48, 48, {8, 8, 32, 32}},         // never enlarged
+        {2, 256, 256, 272, 200, {36, 0, 200, 200}},  // scaled by the smaller ratio
         {2, 1429, 885, 1008, 672, {0, 24, 1008, 624}},
         {2, 137, 58, 128, 60, {0, 3, 128, 54}},
         {2, 48, 48, 32, 32, {0, 0, 32, 32}},
-        {2, 300, 10, 100, 100, {0, 48, 100, 3}},      // larger in one direction only
-        {5, 10, 10, 20, 20, {5, 5, 10, 10}},          // out of range: as the last mode
+        {2, 300, 10, 100, 100, {0, 48, 100, 3}},  // larger in one direction only
+        {5, 10, 10, 20, 20, {5, 5, 10, 10}},      // out of range: as the last mode
     };
     for (const Case& c : cases) {
         int mode = c.mode > 2 ? 2 : c.mode;

@@ -27,8 +27,9 @@ TEST(HttpRequest, DirectFormLineByLine) {
 TEST(HttpRequest, ProxyFormCarriesOnlyTheRange) {
     HttpRequestData data = DataFor("http://h:81/a b.exe", "proxy:3128");
     EXPECT_EQ(data.target, "http://h:81/a%20b.exe");
-    const Text expected = "GET http://h:81/a%20b.exe HTTP/1.1\r\nHost: h:81\r\n"
-                          "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n";
+    const Text expected =
+        "GET http://h:81/a%20b.exe HTTP/1.1\r\nHost: h:81\r\n"
+        "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n";
     EXPECT_EQ(*BuildHttpRequest(data, ""), expected + "Proxy-Connection: Keep-Alive\r\n\r\n\r\n");
     EXPECT_EQ(*BuildHttpRequest(data, RangeLine(5)),
               expected + "Range: bytes=5-\r\nProxy-Connection: Keep-Alive\r\n\r\n\r\n");

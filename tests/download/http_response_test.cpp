@@ -29,7 +29,8 @@ TEST(ParseHttpResponse, ByStatus) {
     HttpResponse none = ParseHttpResponse("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
     EXPECT_EQ(none.contentLength, -1);
 
-    HttpResponse partial = ParseHttpResponse("HTTP/1.1 206 Partial\r\nContent-Length: 5\r\nContent-Range: bytes 0-4/9\r\n\r\n");
+    HttpResponse partial =
+        ParseHttpResponse("HTTP/1.1 206 Partial\r\nContent-Length: 5\r\nContent-Range: bytes 0-4/9\r\n\r\n");
     EXPECT_EQ(partial.status, 206);
     EXPECT_EQ(partial.contentLength, -1);
 

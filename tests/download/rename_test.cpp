@@ -11,9 +11,9 @@ TEST(NextFileName, Brackets) {
         const char* name;
         std::optional<Text> next;
     } cases[] = {
-        {"a.exe", "a(1).exe"},       {"a(1).exe", "a(2).exe"},     {"a(9).exe", "a(10).exe"},
-        {"a(98).exe", "a(99).exe"},  {"a(99).exe", std::nullopt},  {"a.tar.gz", "a(1).tar.gz"},
-        {"noext", "noext(1)"},       {"x(0).exe", "x(0).exe"},     {"x(ab).exe", "x(ab).exe"},
+        {"a.exe", "a(1).exe"},        {"a(1).exe", "a(2).exe"},       {"a(9).exe", "a(10).exe"},
+        {"a(98).exe", "a(99).exe"},   {"a(99).exe", std::nullopt},    {"a.tar.gz", "a(1).tar.gz"},
+        {"noext", "noext(1)"},        {"x(0).exe", "x(0).exe"},       {"x(ab).exe", "x(ab).exe"},
         {"x(123).exe", std::nullopt}, {"安装(3).exe", "安装(4).exe"}, {"a(1)b.exe", "a(1)b(1).exe"},
     };
     for (const auto& c : cases) EXPECT_EQ(NextFileName(c.name), c.next) << c.name;

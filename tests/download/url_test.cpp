@@ -41,8 +41,10 @@ TEST(ParseUrl, RefusesWhatItDoesNotKnow) {
 }
 
 TEST(IsDottedIPv4, FourPartsUpTo255) {
-    for (const char* yes : {"10.0.0.5", "255.255.255.255", "0.0.0.0", "127.000.0.1"}) EXPECT_TRUE(IsDottedIPv4(yes)) << yes;
-    for (const char* no : {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1..2.3", "a.b.c.d", "1.2.3.4:80", "1234.1.1.1", "1.2.3."})
+    for (const char* yes : {"10.0.0.5", "255.255.255.255", "0.0.0.0", "127.000.0.1"})
+        EXPECT_TRUE(IsDottedIPv4(yes)) << yes;
+    for (const char* no :
+         {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1..2.3", "a.b.c.d", "1.2.3.4:80", "1234.1.1.1", "1.2.3."})
         EXPECT_FALSE(IsDottedIPv4(no)) << no;
 }
 

@@ -49,12 +49,12 @@ void Settle() {
     }
 }
 
-#define EXPECT_PIXEL(x, y, red, green, blue, tolerance)                                               \
-    do {                                                                                              \
-        Rgb p_ = ScreenPixel(x, y);                                                                   \
+#define EXPECT_PIXEL(x, y, red, green, blue, tolerance)                                                 \
+    do {                                                                                                \
+        Rgb p_ = ScreenPixel(x, y);                                                                     \
         EXPECT_TRUE(std::abs(p_.r - (red)) <= (tolerance) && std::abs(p_.g - (green)) <= (tolerance) && \
-                    std::abs(p_.b - (blue)) <= (tolerance))                                           \
-            << "pixel " << (x) << "," << (y) << " is " << p_.r << "," << p_.g << "," << p_.b;          \
+                    std::abs(p_.b - (blue)) <= (tolerance))                                             \
+            << "pixel " << (x) << "," << (y) << " is " << p_.r << "," << p_.g << "," << p_.b;           \
     } while (0)
 
 // Pumps messages until the pixel shows the colour or `ms` have passed
@@ -367,7 +367,8 @@ TEST_F(Frame, OpacityMakesTheWindowExactlyLayered) {
     HWND window = Handle(hw::kWindow, hw::kWindow);
     SetWindowLongW(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
     EXPECT_NE(SetOpacity(window, 220), 0);
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)) & ~WS_EX_TOPMOST, static_cast<DWORD>(WS_EX_LAYERED));
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)) & ~WS_EX_TOPMOST,
+              static_cast<DWORD>(WS_EX_LAYERED));
     BYTE alpha = 0;
     DWORD flags = 0;
     ASSERT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags));

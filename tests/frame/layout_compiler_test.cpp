@@ -131,7 +131,8 @@ TEST(LayoutCompiler, CompilesWindowsControlsAndBindings) {
     EXPECT_EQ(std::get<std::int32_t>(install.properties[17]), kDefaultColor);  // left at its default
 
     // Handlers in order of first use; the same handler shares its offset.
-    EXPECT_EQ(compiled.handlers, (std::vector<std::string>{"OnCreated", "OnCloseQuery", "OnDrag", "OnUninstall", "OnInstall"}));
+    EXPECT_EQ(compiled.handlers,
+              (std::vector<std::string>{"OnCreated", "OnCloseQuery", "OnDrag", "OnUninstall", "OnInstall"}));
     EXPECT_EQ(form.events, (std::vector<EventBinding>{{0, 0}, {1, 1}}));
     EXPECT_EQ(install.events, (std::vector<EventBinding>{{0, 4}, {-1, 2}}));
 }
@@ -151,7 +152,8 @@ TEST(LayoutCompiler, GeneratesIdentifiersAndTheHandlerTable) {
     ASSERT_TRUE(Compile({{"main.layout", kMain}, {"strip.layout", kStrip}}, compiled, error)) << error;
     std::string header = GenerateIdentifierHeader(compiled);
     EXPECT_NE(header.find("namespace layout::main_window {"), std::string::npos);
-    EXPECT_NE(header.find("inline constexpr std::uint32_t kWindow = " + std::to_string(kFirstWindowId) + "u;"), std::string::npos);
+    EXPECT_NE(header.find("inline constexpr std::uint32_t kWindow = " + std::to_string(kFirstWindowId) + "u;"),
+              std::string::npos);
     EXPECT_NE(header.find("inline constexpr std::uint32_t kInstallButton = 4u;"), std::string::npos);
     EXPECT_NE(header.find("namespace layout::status_strip {"), std::string::npos);
     std::string table = GenerateHandlerTable(compiled);
@@ -182,15 +184,20 @@ TEST(LayoutCompiler, MistakesAreNamedWithTheirLine) {
         {"[window]\nsymbol = w\nrect = 1, 2, 3\n", "w.layout:3: rect is \"left, top, width, height\""},
         {"[window]\nsymbol = w\n[a]\ntype = balloon\n", "w.layout:4: unknown control type \"balloon\""},
         {"[window]\nsymbol = w\n[a]\ntype = label\ncolour = 1\n", "w.layout:5: no property \"colour\" for a label"},
-        {"[window]\nsymbol = w\n[a]\ntype = label\ntext colour = 300, 0, 0\n", "w.layout:5: colour component out of 0..255: 300, 0, 0"},
+        {"[window]\nsymbol = w\n[a]\ntype = label\ntext colour = 300, 0, 0\n",
+         "w.layout:5: colour component out of 0..255: 300, 0, 0"},
         {"[window]\nsymbol = w\n[a]\ntype = label\nparent = b\n", "w.layout:5: parent \"b\" is not defined above"},
-        {"[window]\nsymbol = w\n[a]\ntype = label\non clicked = OnClick\n", "w.layout:5: no event \"clicked\" for this control type"},
-        {"[window]\nsymbol = w\n[a]\ntype = button\non clicked = On Click\n", "w.layout:5: a handler is a C++ function name: On Click"},
-        {"[window]\nsymbol = w\n[a]\ntype = label\npage = 1\n", "w.layout:3: \"page\" is only for controls on a tab control"},
+        {"[window]\nsymbol = w\n[a]\ntype = label\non clicked = OnClick\n",
+         "w.layout:5: no event \"clicked\" for this control type"},
+        {"[window]\nsymbol = w\n[a]\ntype = button\non clicked = On Click\n",
+         "w.layout:5: a handler is a C++ function name: On Click"},
+        {"[window]\nsymbol = w\n[a]\ntype = label\npage = 1\n",
+         "w.layout:3: \"page\" is only for controls on a tab control"},
         {"[window]\nsymbol = w\n[a]\ntype = label\n[a]\ntype = label\n", "w.layout:5: control \"a\" defined twice"},
         {"[window]\nrect = 0, 0, 1, 1\n", "w.layout:1: the window needs a \"symbol\""},
         {"[window]\nsymbol = w\nflags = visible, sideways\n", "w.layout:3: unknown flag \"sideways\""},
-        {"[window]\nsymbol = w\n[a]\ntype = label\nfont = 微软雅黑\n", "w.layout:5: a font is \"face, height[, weight]\""},
+        {"[window]\nsymbol = w\n[a]\ntype = label\nfont = 微软雅黑\n",
+         "w.layout:5: a font is \"face, height[, weight]\""},
         {"[window]\nsymbol = w\njust words\n", "w.layout:3: expected \"key = value\""},
     };
     for (const Case& c : cases) {

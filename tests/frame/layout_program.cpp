@@ -79,7 +79,10 @@ void StartMode(const std::string& mode) {
         RaiseRuntimeError(4, static_cast<int>(tw::kWindow), static_cast<int>(tw::kPageOne));
     }
     if (mode == "worker-end") {
-        std::thread([] { ShutDown(5); Log("worker went on"); }).detach();
+        std::thread([] {
+            ShutDown(5);
+            Log("worker went on");
+        }).detach();
     }
     if (mode == "ending-race") {
         ending = CreateEventW(nullptr, TRUE, FALSE, nullptr);

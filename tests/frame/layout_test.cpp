@@ -94,7 +94,8 @@ TEST(Layout, EveryTruncationIsRefused) {
 
 // Offsets of interesting words, found by searching the stored form.
 std::size_t Find(const Bytes& bytes, std::initializer_list<std::uint8_t> pattern, std::size_t from = 0) {
-    auto found = std::search(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), pattern.begin(), pattern.end());
+    auto found =
+        std::search(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), pattern.begin(), pattern.end());
     return static_cast<std::size_t>(found - bytes.begin());
 }
 
@@ -107,14 +108,29 @@ TEST(Layout, InconsistentDescriptionsAreRefused) {
         const char* what;
         void (*damage)(LayoutDescription&);
     } cases[] = {
-        {"no window record first", [](LayoutDescription& l) { std::swap(l.windows[0].controls[0], l.windows[0].controls[1]); }},
+        {"no window record first",
+         [](LayoutDescription& l) { std::swap(l.windows[0].controls[0], l.windows[0].controls[1]); }},
         {"repeated control id", [](LayoutDescription& l) { l.windows[0].controls[2].id = 1; }},
         {"parent after child", [](LayoutDescription& l) { l.windows[0].controls[1].parent = 6; }},
         {"unknown parent", [](LayoutDescription& l) { l.windows[0].controls[3].parent = 99; }},
-        {"child of another parent", [](LayoutDescription& l) { l.windows[0].controls[1].children = {2, 3, 5}; }},
-        {"zero separator outside a tab", [](LayoutDescription& l) { l.windows[0].controls[1].children = {2, 0, 5}; }},
-        {"repeated window id", [](LayoutDescription& l) { l.windows[1].id = l.windows[0].id; l.windows[1].controls[0].id = l.windows[0].id; }},
-        {"second window record", [](LayoutDescription& l) { l.windows[0].controls[6].type = ControlType::Window; l.windows[0].controls[6].properties = MakeControlRecord(ControlType::Window).properties; }},
+        {"child of another parent",
+         [](LayoutDescription& l) {
+             l.windows[0].controls[1].children = {2, 3, 5};
+         }},
+        {"zero separator outside a tab",
+         [](LayoutDescription& l) {
+             l.windows[0].controls[1].children = {2, 0, 5};
+         }},
+        {"repeated window id",
+         [](LayoutDescription& l) {
+             l.windows[1].id = l.windows[0].id;
+             l.windows[1].controls[0].id = l.windows[0].id;
+         }},
+        {"second window record",
+         [](LayoutDescription& l) {
+             l.windows[0].controls[6].type = ControlType::Window;
+             l.windows[0].controls[6].properties = MakeControlRecord(ControlType::Window).properties;
+         }},
     };
     for (const Case& c : cases) {
         LayoutDescription layout = SampleLayout();

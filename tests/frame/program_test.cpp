@@ -34,7 +34,8 @@ public:
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info = {};
-        started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+        started_ =
+            CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
         process_ = info.hProcess;
         id_ = info.dwProcessId;
         if (info.hThread) CloseHandle(info.hThread);
@@ -57,7 +58,8 @@ public:
     }
 
     std::string Log() const {
-        HANDLE file = CreateFileW(log_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE file = CreateFileW(log_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
         std::string text(1 << 16, '\0');
         DWORD read = 0;
         ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);

@@ -49,9 +49,9 @@ TEST(ToInteger, ReadsTheLeadingNumberAfterFoldingFullWidth) {
         {"+7", 7},
         {"abc", 0},
         {"", 0},
-        {"１２３", 123},           // full-width digits
-        {"－１２", -12},           // full-width minus
-        {"　４２", 42},            // ideographic space
+        {"１２３", 123},  // full-width digits
+        {"－１２", -12},  // full-width minus
+        {"　４２", 42},   // ideographic space
         {"1２3", 123},
         {"12中3", 12},
         {"99999999999", 2147483647},

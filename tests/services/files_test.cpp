@@ -20,7 +20,8 @@ void WriteText(const Text& path, std::string_view text) {
 }
 
 Bytes ReadAll(const Text& path) {
-    HANDLE file = CreateFileW(ToWideText(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(ToWideText(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     Bytes data(GetFileSize(file, nullptr));
     DWORD read = 0;

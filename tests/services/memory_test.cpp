@@ -29,10 +29,8 @@ TEST(Memory, ResizeKeepsTheContents) {
 constexpr bool k64Bit = sizeof(std::size_t) == 8;
 constexpr std::size_t kHugeBlock = std::numeric_limits<std::size_t>::max() / 2 - 15;
 constexpr std::size_t kHugeObject = std::numeric_limits<std::size_t>::max() / 2 - 255;
-const char* const kHugeBlockText =
-    k64Bit ? "分配 9223372036854775792 字节内存失败!" : "分配 2147483632 字节内存失败!";
-const char* const kHugeObjectText =
-    k64Bit ? "分配 9223372036854775552 字节内存失败!" : "分配 2147483392 字节内存失败!";
+const char* const kHugeBlockText = k64Bit ? "分配 9223372036854775792 字节内存失败!" : "分配 2147483632 字节内存失败!";
+const char* const kHugeObjectText = k64Bit ? "分配 9223372036854775552 字节内存失败!" : "分配 2147483392 字节内存失败!";
 
 TEST(Memory, ExhaustionIsFatalWithTheRequestedSize) {
     volatile std::size_t huge = kHugeBlock;

@@ -19,11 +19,13 @@ TEST(SplitProgramPath, SplitsAtTheLastBackslash) {
 
 TEST(IsEmptyOrDriveRoot, RecognisesRootsOnly) {
     for (const char* root : {"", "   ", "C:", "c:\\", "  D:\\\\", "Z:"}) EXPECT_TRUE(IsEmptyOrDriveRoot(root)) << root;
-    for (const char* other : {"C:\\x", "C:x", "\\", "CC:", "1:", "C:\\ "}) EXPECT_FALSE(IsEmptyOrDriveRoot(other)) << other;
+    for (const char* other : {"C:\\x", "C:x", "\\", "CC:", "1:", "C:\\ "})
+        EXPECT_FALSE(IsEmptyOrDriveRoot(other)) << other;
 }
 
 TEST(ShortcutFileName, AddsLnkOnlyWithoutAnyDot) {
-    EXPECT_EQ(ShortcutFileName("C:\\Users\\me\\Desktop\\Tavrin 端口映射"), "C:\\Users\\me\\Desktop\\Tavrin 端口映射.lnk");
+    EXPECT_EQ(ShortcutFileName("C:\\Users\\me\\Desktop\\Tavrin 端口映射"),
+              "C:\\Users\\me\\Desktop\\Tavrin 端口映射.lnk");
     EXPECT_EQ(ShortcutFileName("C:\\x.y\\link"), "C:\\x.y\\link");
     EXPECT_EQ(ShortcutFileName("link.lnk"), "link.lnk");
 }

@@ -18,11 +18,13 @@ protected:
     // Type and raw bytes of a value under the test key, read back with the wide API.
     static bool Query(const std::wstring& subKey, const std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
         HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kTestKey) + subKey).c_str(), 0, KEY_READ, &key)) return false;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kTestKey) + subKey).c_str(), 0, KEY_READ, &key))
+            return false;
         DWORD size = 0;
         LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
         data.resize(size);
-        if (status == ERROR_SUCCESS && size) status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
+        if (status == ERROR_SUCCESS && size)
+            status = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
         RegCloseKey(key);
         return status == ERROR_SUCCESS;
     }
@@ -77,8 +79,9 @@ TEST_F(WriteRegistryValueTest, OverwritesAnExistingValue) {
 TEST(WriteRegistryValue, WithoutBackslashWritesToTheRootAndOtherRootsMeanCurrentUser) {
     ASSERT_TRUE(WriteRegistryValue(99, "TavrinRootValueTest", std::int32_t{5}));
     DWORD value = 0, size = sizeof value;
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, nullptr, L"TavrinRootValueTest", RRF_RT_REG_DWORD, nullptr, &value, &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegGetValueW(HKEY_CURRENT_USER, nullptr, L"TavrinRootValueTest", RRF_RT_REG_DWORD, nullptr, &value, &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(value, 5u);
     RegDeleteValueW(HKEY_CURRENT_USER, L"TavrinRootValueTest");
 }

@@ -23,16 +23,20 @@ TEST(FindText, FindsByCharacterAndNeverOnATrailByte) {
         {kMixed, "B", 1, false, -1},
         // D0 CE is the trail of 中 followed by the lead of 文: not a character.
         {kMixed, "\xD0\xCE", 1, false, -1},
-        {"\xD6\x41" "A", "A", 1, false, 3},  // 0x41 after a lead byte is a trail
-        {"\xD6\x41" "A", "a", 1, true, 3},
+        {"\xD6\x41"
+         "A",
+         "A", 1, false, 3},  // 0x41 after a lead byte is a trail
+        {"\xD6\x41"
+         "A",
+         "a", 1, true, 3},
         {"abcabc", "abc", 2, false, 4},
-        {"abcabc", "abc", 0, false, 1},       // below 1 counts as 1
-        {"abc", "c", 4, false, -1},           // beyond the end
+        {"abcabc", "abc", 0, false, 1},  // below 1 counts as 1
+        {"abc", "c", 4, false, -1},      // beyond the end
         {"abc", "", 1, false, 1},
         {"", "", 1, false, -1},
         {"", "a", 1, false, -1},
         {"ab", "abc", 1, false, -1},
-        {"a\xD6", "\xD6", 1, false, 2},       // a lone lead byte at the end still matches
+        {"a\xD6", "\xD6", 1, false, 2},  // a lone lead byte at the end still matches
     };
     for (const auto& c : cases)
         EXPECT_EQ(FindText(c.text, c.sought, c.start, c.ignoreCase), c.expected) << c.text << " / " << c.sought;
@@ -61,15 +65,15 @@ TEST(ReplaceText, ReplacesWholeCharactersOnly) {
     EXPECT_EQ(ReplaceText("C:/Program Files/tavrin/", "/", "\\", 1, 1), "C:\\Program Files/tavrin/");
     EXPECT_EQ(ReplaceText("a/b/c/d", "/", "-", 4), "a/b-c-d");
     EXPECT_EQ(ReplaceText("a/b/c/d", "/", "-", 4, 1), "a/b-c/d");
-    EXPECT_EQ(ReplaceText("aAa", "a", "x"), "xxx");                       // case ignored by default
+    EXPECT_EQ(ReplaceText("aAa", "a", "x"), "xxx");  // case ignored by default
     EXPECT_EQ(ReplaceText("aAa", "a", "x", 1, std::nullopt, true), "xAx");
-    EXPECT_EQ(ReplaceText("abc", "b"), "ac");                              // empty replacement
-    EXPECT_EQ(ReplaceText(kMixed, "\xD0\xCE", "X"), kMixed);              // across a character boundary
+    EXPECT_EQ(ReplaceText("abc", "b"), "ac");                 // empty replacement
+    EXPECT_EQ(ReplaceText(kMixed, "\xD0\xCE", "X"), kMixed);  // across a character boundary
     EXPECT_EQ(ReplaceText("\x95\x5C\\", "\\", "/"), "\x95\x5C/");
     EXPECT_EQ(ReplaceText("abc", "", "x"), "abc");
     EXPECT_EQ(ReplaceText("abc", "b", "x", 9), "abc");
     EXPECT_EQ(ReplaceText("abc", "b", "x", 1, 0), "abc");
-    EXPECT_EQ(ReplaceText("ab\xD6", "b", "x"), "ax\xD6");                 // lone lead byte kept
+    EXPECT_EQ(ReplaceText("ab\xD6", "b", "x"), "ax\xD6");  // lone lead byte kept
 }
 
 TEST(TextSlices, LeftMidCharSpace) {

@@ -5,10 +5,13 @@
 #include <vector>
 
 bool Rgb::Near(Rgb other, int tolerance) const {
-    return std::abs(r - other.r) <= tolerance && std::abs(g - other.g) <= tolerance && std::abs(b - other.b) <= tolerance;
+    return std::abs(r - other.r) <= tolerance && std::abs(g - other.g) <= tolerance &&
+           std::abs(b - other.b) <= tolerance;
 }
 
-std::ostream& operator<<(std::ostream& out, Rgb colour) { return out << colour.r << "," << colour.g << "," << colour.b; }
+std::ostream& operator<<(std::ostream& out, Rgb colour) {
+    return out << colour.r << "," << colour.g << "," << colour.b;
+}
 
 Rgb ScreenPixel(int x, int y) {
     HDC screen = GetDC(nullptr);

@@ -52,7 +52,8 @@ void Xdotool(const std::string& arguments) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         << "xdotool " << arguments;
     // Input it makes is handled on this thread: keep pumping while it works.
     // (A Unix program's process handle does not tell when it ends, so the
@@ -172,8 +173,8 @@ TEST_F(InstallerWindows, OptionsPanelOpensOverTheBottomAndClosesAgain) {
     EXPECT_TRUE(ScreenPixel(box.left + 26 + 5, box.top + 74 + 3).Near(kField, 2));
     EXPECT_EQ(GetTextProperty(op::kWindow, op::kFolderEdit, 8), kDefaultInstallFolder);
     EXPECT_TRUE(ScreenPixel(box.left + 34 + 10, box.top + 198 + 10).Near(kAccent, 2))
-        << ScreenPixel(box.left + 34 + 10, box.top + 198 + 10) << " frame edge " << ScreenPixel(box.left + 34, box.top + 198 + 10)
-        << " button " << ScreenPixel(box.left + 100, box.top + 200);
+        << ScreenPixel(box.left + 34 + 10, box.top + 198 + 10) << " frame edge "
+        << ScreenPixel(box.left + 34, box.top + 198 + 10) << " button " << ScreenPixel(box.left + 100, box.top + 200);
     // The panel's chevron closes it and brings the main window's button back.
     SendMessageW(GetWindowHandle(op::kWindow, op::kCloseChevron), WM_LBUTTONDOWN, MK_LBUTTON, 0);
     Settle();
@@ -246,14 +247,16 @@ TEST_F(InstallerWindows, NoticeColoursByKind) {
     struct Case {
         int kind;
         Rgb colour;
-    } cases[] = {{0, {69, 185, 124}}, {1, {196, 66, 52}}, {2, {250, 167, 85}}, {3, {250, 167, 85}}, {5, {250, 167, 85}}};
+    } cases[] = {
+        {0, {69, 185, 124}}, {1, {196, 66, 52}}, {2, {250, 167, 85}}, {3, {250, 167, 85}}, {5, {250, 167, 85}}};
     for (const Case& c : cases) {
         ShowNotice("正在安装文件", c.kind, 1);
         Settle(200);
         RECT strip = WindowBox(ss::kWindow), main = WindowBox(mw::kWindow);
         EXPECT_EQ(strip.left, main.left);
         EXPECT_EQ(strip.top, main.top);
-        EXPECT_TRUE(ScreenPixel(strip.left + 40, strip.top + 33).Near(c.colour, 0)) << c.kind << ": " << ScreenPixel(strip.left + 40, strip.top + 33);
+        EXPECT_TRUE(ScreenPixel(strip.left + 40, strip.top + 33).Near(c.colour, 0))
+            << c.kind << ": " << ScreenPixel(strip.left + 40, strip.top + 33);
         EXPECT_EQ(GetNumberProperty(ss::kWindow, ss::kText, 17), static_cast<std::int32_t>(NoticeColour(c.kind)));
         std::wstring name = L"installer_notice_kind_" + std::to_wstring(c.kind) + L".bmp";
         RECT top = WindowBox(mw::kWindow);

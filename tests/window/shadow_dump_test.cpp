@@ -22,11 +22,13 @@ Dump RunDump(const std::string& arguments) {
     if (!pipe) return dump;
     std::vector<unsigned char> bytes;
     unsigned char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) bytes.insert(bytes.end(), buffer, buffer + n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        bytes.insert(bytes.end(), buffer, buffer + n);
     dump.exitCode = pclose(pipe);
     dump.bytes = bytes.size();
     for (std::size_t i = 0; i + 3 < bytes.size(); i += 4)
-        dump.pixels.push_back(bytes[i] | bytes[i + 1] << 8 | bytes[i + 2] << 16 | static_cast<std::uint32_t>(bytes[i + 3]) << 24);
+        dump.pixels.push_back(bytes[i] | bytes[i + 1] << 8 | bytes[i + 2] << 16 |
+                              static_cast<std::uint32_t>(bytes[i + 3]) << 24);
     return dump;
 }
 

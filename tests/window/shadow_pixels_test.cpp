@@ -19,7 +19,7 @@ TEST(ShadowPixels, WorkedExampleOfA100PixelOwner) {
     auto pixels = RenderRectangularShadow(100, 100, 30.0f, 1, 1, 0x32000000);
     ASSERT_EQ(pixels.size(), 160u * 160u);
     const Pixel cases[] = {
-        {80, 0, 0}, {80, 20, 0x0B000000}, {80, 28, 0x18000000}, {131, 80, 0x14000000}, {140, 80, 0x07000000},
+        {80, 0, 0},  {80, 20, 0x0B000000}, {80, 28, 0x18000000}, {131, 80, 0x14000000}, {140, 80, 0x07000000},
         {80, 80, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(At(pixels, 160, c.x, c.y), c.expected) << c.x << "," << c.y;
@@ -42,9 +42,9 @@ TEST(ShadowPixels, InnerRectangleTakesTheColourBeforeTheCutOut) {
     std::vector<std::uint32_t> bottomUp(static_cast<std::size_t>(ow + 2 * c) * (oh + 2 * c));
     RenderShadowPixels(ow, oh, c, static_cast<float>(c), 0x80102030, bottomUp.data());
     const int W = ow + 2 * c, H = oh + 2 * c;
-    EXPECT_EQ(bottomUp[static_cast<std::size_t>(H - 1 - 2 * c) * W + 2 * c], 0x80102030u);          // inner corner
+    EXPECT_EQ(bottomUp[static_cast<std::size_t>(H - 1 - 2 * c) * W + 2 * c], 0x80102030u);  // inner corner
     EXPECT_EQ(bottomUp[static_cast<std::size_t>(H - 1 - (H - 2 * c - 1)) * W + (W - 2 * c - 1)], 0x80102030u);
-    EXPECT_NE(bottomUp[static_cast<std::size_t>(H - 1 - 2 * c) * W + 2 * c - 1], 0x80102030u);      // just outside
+    EXPECT_NE(bottomUp[static_cast<std::size_t>(H - 1 - 2 * c) * W + 2 * c - 1], 0x80102030u);  // just outside
 }
 
 TEST(ShadowPixels, MainWindowGeometry) {

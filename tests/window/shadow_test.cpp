@@ -193,9 +193,9 @@ TEST_F(ShadowTest, AWindowRegionIsCutOutInsteadOfTheRectangle) {
     POINT position{};
     ASSERT_TRUE(PaintOwnerShadow(owner, info, canvas, position));
     auto at = [&](int x, int y) { return canvas.pixels()[(159 - y) * 160 + x]; };
-    EXPECT_EQ(at(79, 79), 0u);                   // centre of the ellipse
-    EXPECT_EQ(at(29 + 50, 29 + 2), 0u);          // inside the ellipse near its top
-    EXPECT_NE(at(29 + 1, 29 + 1), 0u);           // the owner's corner lies outside its region
+    EXPECT_EQ(at(79, 79), 0u);           // centre of the ellipse
+    EXPECT_EQ(at(29 + 50, 29 + 2), 0u);  // inside the ellipse near its top
+    EXPECT_NE(at(29 + 1, 29 + 1), 0u);   // the owner's corner lies outside its region
     EXPECT_EQ(at(29 + 1, 29 + 1) & 0x00FFFFFF, 0u);
 }
 

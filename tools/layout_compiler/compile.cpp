@@ -150,7 +150,8 @@ bool Compiler::Font(const Line& line, Bytes& bytes) {
     if (parts.size() == 3 && !Number({line.number, line.key, parts[2]}, weight)) return false;
     bytes.assign(60, 0);
     auto put = [&](int at, std::int32_t value) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
     };
     put(0, -height);
     put(16, weight);
@@ -166,14 +167,13 @@ struct NamedEvent {
 };
 
 constexpr NamedEvent kCommonEvents[] = {
-    {"left button pressed", -1}, {"left button released", -2}, {"double click", -3},
-    {"right button pressed", -4}, {"right button released", -5}, {"mouse moved", -6},
-    {"focus received", -7}, {"focus lost", -8}, {"key pressed", -9},
-    {"key released", -10}, {"character typed", -11}, {"wheel turned", -12},
+    {"left button pressed", -1},   {"left button released", -2}, {"double click", -3},     {"right button pressed", -4},
+    {"right button released", -5}, {"mouse moved", -6},          {"focus received", -7},   {"focus lost", -8},
+    {"key pressed", -9},           {"key released", -10},        {"character typed", -11}, {"wheel turned", -12},
 };
 constexpr NamedEvent kWindowEvents[] = {
-    {"created", 0}, {"close query", 1}, {"about to be destroyed", 2}, {"moved", 3},
-    {"resized", 4}, {"shown", 10}, {"hidden", 11}, {"close requested", 12},
+    {"created", 0}, {"close query", 1}, {"about to be destroyed", 2}, {"moved", 3}, {"resized", 4},
+    {"shown", 10},  {"hidden", 11},     {"close requested", 12},
 };
 constexpr NamedEvent kButtonEvents[] = {{"clicked", 0}};
 constexpr NamedEvent kLabelEvents[] = {{"user event", 0}};
@@ -193,7 +193,8 @@ std::span<const NamedEvent> OwnEvents(ControlType type) {
 
 bool IsIdentifier(const std::string& name) {
     if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) return false;
-    return std::all_of(name.begin(), name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
 }
 
 bool Compiler::Event(const Line& line, ControlRecord& record) {
@@ -274,17 +275,23 @@ bool Compiler::CommonKey(const Line& line, ControlRecord& record, const WindowDe
     }
     if (line.key == "flags") {
         for (const std::string& flag : SplitList(line.value)) {
-            if (flag == "visible") record.flags |= kFlagVisible;
-            else if (flag == "disabled") record.flags |= kFlagDisabled;
-            else if (flag == "tab stop") record.flags |= kFlagTabStop;
-            else if (!flag.empty()) return Fail(line.number, "unknown flag \"" + flag + "\"");
+            if (flag == "visible")
+                record.flags |= kFlagVisible;
+            else if (flag == "disabled")
+                record.flags |= kFlagDisabled;
+            else if (flag == "tab stop")
+                record.flags |= kFlagTabStop;
+            else if (!flag.empty())
+                return Fail(line.number, "unknown flag \"" + flag + "\"");
         }
         return true;
     }
     if (line.key == "symbol") {
         if (!IsIdentifier(line.value)) return Fail(line.number, "a symbol is a C++ name: " + line.value);
-        if (&record == &window.controls.front()) compiled.symbol = line.value;
-        else compiled.controls.push_back({line.value, record.id});
+        if (&record == &window.controls.front())
+            compiled.symbol = line.value;
+        else
+            compiled.controls.push_back({line.value, record.id});
         return true;
     }
     if (line.key == "parent") {
@@ -313,7 +320,8 @@ bool Compiler::CommonKey(const Line& line, ControlRecord& record, const WindowDe
 bool Compiler::Control(const Section& section, WindowDescription& window, CompiledWindow& compiled, bool isWindow) {
     ControlType type = ControlType::Window;
     if (!isWindow) {
-        auto typeLine = std::find_if(section.lines.begin(), section.lines.end(), [](const Line& l) { return l.key == "type"; });
+        auto typeLine =
+            std::find_if(section.lines.begin(), section.lines.end(), [](const Line& l) { return l.key == "type"; });
         if (typeLine == section.lines.end()) return Fail(section.line, "control without \"type\"");
         const TypeProperties* found = nullptr;
         for (const TypeProperties& candidate : AllTypeProperties())
@@ -384,7 +392,8 @@ bool Compiler::Window(const LayoutSource& source, std::uint32_t windowId) {
         const ControlRecord& control = window.controls[id];
         bool onTab = false;
         for (const ControlRecord& other : window.controls)
-            if (other.id == control.parent && other.type == ControlType::TabControl && control.parent != 0) onTab = true;
+            if (other.id == control.parent && other.type == ControlType::TabControl && control.parent != 0)
+                onTab = true;
         if (!onTab) return Fail(sections[id].line, "\"page\" is only for controls on a tab control");
     }
     PlaceChildren(window);

@@ -40,8 +40,11 @@ int main(int argc, char** argv) {
     std::vector<LayoutSource> sources;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
-        std::string* target = argument == "--output" ? &output : argument == "--header" ? &header
-                            : argument == "--handlers" ? &handlers : argument == "--depfile" ? &depfile : nullptr;
+        std::string* target = argument == "--output"     ? &output
+                              : argument == "--header"   ? &header
+                              : argument == "--handlers" ? &handlers
+                              : argument == "--depfile"  ? &depfile
+                                                         : nullptr;
         if (target) {
             if (++i == argc) return std::cerr << "layout-compile: " << argument << " needs a value\n", 2;
             *target = argv[i];
@@ -64,8 +67,8 @@ int main(int argc, char** argv) {
     std::string deps = output + ":";
     for (const std::string& file : compiled.inputFiles) deps += " " + file;
     if (!WriteFile(output, std::string(stored.begin(), stored.end())) ||
-        !WriteFile(header, GenerateIdentifierHeader(compiled)) || !WriteFile(handlers, GenerateHandlerTable(compiled)) ||
-        (!depfile.empty() && !WriteFile(depfile, deps + "\n")))
+        !WriteFile(header, GenerateIdentifierHeader(compiled)) ||
+        !WriteFile(handlers, GenerateHandlerTable(compiled)) || (!depfile.empty() && !WriteFile(depfile, deps + "\n")))
         return std::cerr << "layout-compile: cannot write the output\n", 1;
     return 0;
 }

@@ -97,7 +97,7 @@ std::vector<std::uint32_t> RenderRectangularShadow(int ownerWidth, int ownerHeig
                          c - offsetY + ownerHeight);
     std::vector<std::uint32_t> topDown(bottomUp.size());
     for (int y = 0; y < bitmap.height; ++y)
-        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>(bitmap.height - 1 - y) * bitmap.width,
-                    bitmap.width, topDown.begin() + static_cast<std::ptrdiff_t>(y) * bitmap.width);
+        std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>(bitmap.height - 1 - y) * bitmap.width, bitmap.width,
+                    topDown.begin() + static_cast<std::ptrdiff_t>(y) * bitmap.width);
     return topDown;
 }
