@@ -131,6 +131,12 @@ void ActivateWindow(std::uint32_t window) {
         LoadedWindow* loaded = FindLoadedWindow(window);
         if (!loaded || !loaded->alive())
             ReportFatalError("指定窗口或窗口组件不存在或尚未载入", 0, static_cast<int>(window), 0);
+        // Nothing to do when the window or one it owns is active: activating
+        // the owner again would raise it over its owned windows where no
+        // window manager keeps them above (Wine's unmanaged windows), and
+        // the system would keep the window group in front anyway.
+        HWND active = GetActiveWindow();
+        if (active == loaded->handle() || (active && GetWindow(active, GW_OWNER) == loaded->handle())) return;
         SetActiveWindow(loaded->handle());
     });
 }

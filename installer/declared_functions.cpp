@@ -6,6 +6,7 @@ namespace {
 
 constexpr DeclaredFunction kDeclaredFunctions[] = {
     {"kernel32.dll", "GetTickCount"},
+    {"advpack.dll", "IsNTAdmin"},
 };
 
 }  // namespace

@@ -3,14 +3,22 @@
 #include "installer/start_up.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "controls/tab_control.h"
 #include "controls/window_operations.h"
 #include "frame/core/event.h"
 #include "frame/frame.h"
+#include "installer/admin_checks.h"
+#include "installer/core/start_mode.h"
+#include "installer/elevation.h"
+#include "installer/program_state.h"
+#include "installer/single_instance.h"
+#include "installer/uninstall_mode.h"
+#include "installer/update_info.h"
 #include "layout_ids.h"
+#include "services/codepage.h"
 #include "services/program.h"
-#include "services/core/text.h"
 #include "window/folder_chooser.h"
 #include "window/shadow.h"
 
@@ -21,8 +29,17 @@ namespace {
 constexpr int kCurrentPage = OwnProperty(TabControl::kCurrentPage);
 constexpr int kUninstallPage = 2;
 
-// The main window's drop shadow, read by the shadow module while the window lives.
-ShadowInfo mainWindowShadow{MakeArgb(0, 0, 0, 50), 30.0f, 1, 1, 0, nullptr};
+// The command line after the program's own name.
+Text ProgramArguments() {
+    int count = 0;
+    LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+    Text arguments;
+    for (int i = 1; words && i < count; ++i) arguments += (i > 1 ? " " : "") + FromWideText(words[i]);
+    LocalFree(words);
+    return arguments;
+}
+
+StartMode ThisStartMode() { return StartModeOf(GetProgramFileName(), ProgramArguments()); }
 
 void LoadCompanionWindows() {
     HWND main = GetWindowHandle(mw::kWindow, mw::kWindow);
@@ -33,22 +50,38 @@ void LoadCompanionWindows() {
 
 }  // namespace
 
-void EnterInstaller() { RecordSystemVersion(); }
+void EnterInstaller() {
+    CreateInstallerState();
+    RecordSystemVersion();  // the folder chooser's; its code page is always 936
+    // "卸载.exe /S" is run unattended: it ends here, before any window.
+    if (ThisStartMode() == StartMode::QuietUninstall) RunQuietUninstall();
+}
 
-void EndProgram() { ShutDown(0); }
+void EndProgram() {
+    Installer().ending = true;
+    StopDownloadTask();
+    ShutDown(0);
+}
 
 // The main window exists and is shown: the rest of the start-up.
 EventResult OnMainWindowCreated(const EventArgs&) {
+    HWND main = GetWindowHandle(mw::kWindow, mw::kWindow);
+    if (!IsElevated()) {
+        RelaunchElevated();
+        ShutDown(0);
+        return std::nullopt;
+    }
+    // A second start brings this window forward and ends.
+    GuardSingleInstance(main, "tavrin_install");
     ShadowRegisterClass();
-    ShadowAttach(GetWindowHandle(mw::kWindow, mw::kWindow), &mainWindowShadow);
+    ShadowAttach(main, &Installer().mainWindowShadow);
+    ReadUpdateInfo();
     SetProperty(mw::kWindow, mw::kInstallBanner, kLeft, 8);
     SetProperty(mw::kWindow, mw::kInstallBanner, kTop, 39);
     SetProperty(mw::kWindow, mw::kInstallBanner, kWidth, 1008);
     SetProperty(mw::kWindow, mw::kInstallBanner, kHeight, 672);
     LoadCompanionWindows();
-    // The copy an installation leaves behind is named "卸载.exe": it uninstalls.
-    if (FindText(GetProgramFileName(), "卸载") != -1)
-        SetProperty(mw::kWindow, mw::kPages, kCurrentPage, kUninstallPage);
+    if (ThisStartMode() != StartMode::Install) SetProperty(mw::kWindow, mw::kPages, kCurrentPage, kUninstallPage);
     SetProcessDPIAware();
     return std::nullopt;
 }

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "download/core/state_blob.h"
 #include "download/download.h"
 #include "services/codepage.h"
 
@@ -77,22 +78,6 @@ std::int32_t WINAPI OnMessage(std::intptr_t, const char*, const char* text, std:
     std::lock_guard guard(state->printLock);
     std::printf("message %d %s\n", static_cast<int>(level), ShowBreaks(Utf8(text)).c_str());
     return 0;
-}
-
-std::uint32_t Word(const Bytes& blob, std::size_t at) {
-    if (at + 4 > blob.size()) return 0;
-    return blob[at] | blob[at + 1] << 8 | blob[at + 2] << 16 | static_cast<std::uint32_t>(blob[at + 3]) << 24;
-}
-
-// Every segment of the state blob has its written count up to its length.
-bool AllSegmentsComplete(const Bytes& blob) {
-    std::uint32_t count = Word(blob, 0);
-    if (count == 0 || blob.size() < 16 + 28 * static_cast<std::size_t>(count)) return false;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        std::size_t at = 16 + 28 * static_cast<std::size_t>(i);
-        if (Word(blob, at + 20) < Word(blob, at + 16)) return false;
-    }
-    return true;
 }
 
 bool ParseNumber(const std::string& text, std::int32_t& out) {
@@ -195,7 +180,7 @@ int main() {
                 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
     // A file that could not be created leaves no connection that ended
     // normally, even when its segments are trivially complete (0 bytes).
-    bool complete = fetch.haveFinalState && AllSegmentsComplete(fetch.finalState) && fetch.someConnectionEnded;
+    bool complete = fetch.haveFinalState && ReadBlobProgress(fetch.finalState).complete && fetch.someConnectionEnded;
     std::fflush(stdout);
     return complete ? 0 : 1;
 }

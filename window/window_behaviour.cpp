@@ -60,6 +60,15 @@ EventResult DragMainWindow(const EventArgs&) {
     return std::nullopt;
 }
 
+void ShowInstallationWindow() {
+    std::int32_t left = Number(mw::kWindow, mw::kWindow, kLeft), top = Number(mw::kWindow, mw::kWindow, kTop);
+    double width = Number(mw::kWindow, mw::kWindow, kWidth) - Number(iw::kWindow, iw::kWindow, kWidth);
+    double height = Number(mw::kWindow, mw::kWindow, kHeight) - Number(iw::kWindow, iw::kWindow, kHeight);
+    SetProperty(iw::kWindow, iw::kWindow, kLeft, static_cast<std::int32_t>(left + width / 2));
+    SetProperty(iw::kWindow, iw::kWindow, kTop, static_cast<std::int32_t>(top + height / 2));
+    SetProperty(iw::kWindow, iw::kWindow, kVisible, 1);
+}
+
 void ShowOptionsPanel(bool show) {
     SetProperty(op::kWindow, op::kWindow, kVisible, show ? 1 : 0);
     SetProperty(mw::kWindow, mw::kOptionsButton, kVisible, show ? 0 : 1);

@@ -3,6 +3,9 @@
 // the options panel opens over its lower part, and the shortcut options are
 // each a frame, a mark and a caption button.
 
+// Centres the installation window on the main window and shows it.
+void ShowInstallationWindow();
+
 // Shows (true) or hides the options panel; the main window's own options
 // button and chevron do the opposite.
 void ShowOptionsPanel(bool show);

@@ -17,6 +17,10 @@ void PutWord(Bytes& blob, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) blob[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
+std::uint32_t GetWord(std::span<const std::uint8_t> blob, std::size_t at) {
+    return blob[at] | blob[at + 1] << 8 | blob[at + 2] << 16 | static_cast<std::uint32_t>(blob[at + 3]) << 24;
+}
+
 }  // namespace
 
 Bytes BuildTaskStateBlob(const SegmentTable& segments, const TaskStateTexts& texts, int protocol,
@@ -55,4 +59,20 @@ Bytes BuildTaskStateBlob(const SegmentTable& segments, const TaskStateTexts& tex
     blob.push_back(static_cast<std::uint8_t>(crc & 0xFF));
     blob.push_back(static_cast<std::uint8_t>(crc >> 8));
     return blob;
+}
+
+BlobProgress ReadBlobProgress(std::span<const std::uint8_t> blob) {
+    BlobProgress progress;
+    if (blob.size() < 16) return progress;
+    std::uint32_t count = GetWord(blob, 0);
+    if (count == 0 || (blob.size() - 16) / 28 < count) return progress;
+    progress.complete = true;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::size_t at = 16 + 28 * static_cast<std::size_t>(i);
+        auto length = static_cast<std::int32_t>(GetWord(blob, at + 16));
+        auto written = static_cast<std::int32_t>(GetWord(blob, at + 20));
+        if (written < length) progress.complete = false;
+        progress.written += written > 0 ? written : 0;
+    }
+    return progress;
 }

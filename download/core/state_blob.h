@@ -16,3 +16,12 @@ struct TaskStateTexts {
 
 Bytes BuildTaskStateBlob(const SegmentTable& segments, const TaskStateTexts& texts, int protocol,
                          std::string_view address, int port, std::int32_t fileSize);
+
+// What a state blob says of the download: the bytes written by all segments
+// together and whether every segment has written its whole length. A blob too
+// short for the segments it counts, or with none, is not complete.
+struct BlobProgress {
+    bool complete = false;
+    std::int64_t written = 0;
+};
+BlobProgress ReadBlobProgress(std::span<const std::uint8_t> blob);

@@ -21,6 +21,9 @@ is recorded. Paths:
   /disposition/SAVED/NAME    the file, named SAVED by Content-Disposition
   /huge                      Content-Length: 2147483648
   /slow/BPS/NAME             the file at about BPS bytes per second
+  /cut/N/NAME                cut short for good: every request drops the
+                             connection after N body bytes, and a request
+                             for a range is refused (416)
 """
 import http.server
 import os
@@ -178,6 +181,12 @@ class FaultServer:
                 h.wfile.flush()
                 time.sleep(0.1)
             h.close_connection = True
+        elif kind == "cut":
+            if h.headers.get("Range"):
+                self.send_raw(h, "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
+                h.close_connection = True
+            else:
+                self.send_file(h, self.data(parts[2]), honour_range=False, drop_after=int(parts[1]))
         elif kind == "huge":
             self.send_raw(h, "HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\nConnection: close\r\n\r\n")
             h.close_connection = True

@@ -2,8 +2,9 @@
 """The executable as shipped (i686, without debug information) under Wine on
 this host, through an emulator where the host cannot run 32-bit code: it
 starts, its main window shows the skin, the options panel opens on a real
-click and the close button ends it with exit code 0. Prints which machine
-the executable is for and what ran it."""
+click and the close button ends it with exit code 0; and one default
+installation end to end. Records which machine the executable is for and
+what ran it."""
 import os
 import shutil
 import struct
@@ -14,12 +15,17 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "frame"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "download"))
+sys.path.insert(0, os.path.dirname(__file__))
+import installation as inst  # noqa: E402
+from fault_server import FaultServer  # noqa: E402
 from input_test import close_to, pixel, screenshot, xdotool  # noqa: E402
 
 SETUP = os.environ["TAVRIN_SHIPPED_SETUP"]
+CLIENT = os.environ["TAVRIN_CLIENT"]  # the demo client of the same (i686) build
 ARTIFACTS = os.environ.get("TAVRIN_ARTIFACTS", tempfile.gettempdir())
 # A process start through an emulator takes about a minute.
-START_TIMEOUT = float(os.environ.get("TAVRIN_START_TIMEOUT", "240"))
+START_TIMEOUT = float(os.environ.get("TAVRIN_START_TIMEOUT", "400"))
 
 SKIN, FIELD, ACCENT = (24, 26, 33), (35, 37, 44), (250, 200, 101)
 MACHINES = {0x14C: "i386", 0x8664: "x86-64"}
@@ -46,11 +52,14 @@ def runners_of(path):
     return sorted(found)
 
 
-def wait_for(condition, timeout, what):
+def wait_for(condition, timeout, what, process=None):
     end = time.time() + timeout
     while time.time() < end:
         if condition():
             return
+        if process and process.poll() is not None:
+            raise AssertionError(f"{what}: the program ended with {process.returncode}; "
+                                 f"standard error: {process.stderr.read().decode('utf-8', 'replace')[-2000:]!r}")
         time.sleep(0.5)
     raise AssertionError(what)
 
@@ -64,7 +73,7 @@ class ShippedExecutable(unittest.TestCase):
         shutil.copy(SETUP, path)
         began = time.time()
         process = subprocess.Popen([os.environ.get("TAVRIN_WINE", "wine"), path],
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         try:
             width, data = screenshot()
             left, top = (width - 1215) // 2, (len(data) // (3 * width) - 750) // 2
@@ -72,7 +81,7 @@ class ShippedExecutable(unittest.TestCase):
             def shows(x, y, colour, tolerance=2):
                 return close_to(pixel(screenshot(), left + x, top + y), colour, tolerance)
 
-            wait_for(lambda: shows(600, 30, SKIN), START_TIMEOUT, "the main window never appeared")
+            wait_for(lambda: shows(600, 30, SKIN), START_TIMEOUT, "the main window never appeared", process)
             started = time.time() - began
             time.sleep(2)
             shot = screenshot(os.path.join(ARTIFACTS, "shipped_main_window.png"))
@@ -110,6 +119,34 @@ class ShippedExecutable(unittest.TestCase):
                 process.kill()
             process.wait()
             shutil.rmtree(folder, ignore_errors=True)
+
+    def test_one_default_installation(self):
+        served = tempfile.mkdtemp(prefix="tavrin-served-")
+        shutil.copy(CLIENT, os.path.join(served, "tavrin.exe"))
+        inst.clean_installation()
+        with FaultServer(served) as server:
+            run = inst.Installer(SETUP, url=server.url("/file/tavrin.exe"), start_timeout=START_TIMEOUT,
+                                 env={"TAVRIN_DEMO_CLIENT_SECONDS": "3"})
+            try:
+                run.wait_for_window()
+                run.click(inst.INSTALL_BUTTON)
+                self.assertEqual(run.wait_for_end(timeout=2 * START_TIMEOUT), 0)
+            finally:
+                run.stop()
+        files = inst.host_path(inst.DEFAULT_FOLDER)
+        self.assertTrue(inst.same_bytes(os.path.join(files, "tavrin.exe"), CLIENT))
+        self.assertTrue(inst.same_bytes(os.path.join(files, "卸载.exe"), run.path))
+        self.assertEqual(os.path.getsize(os.path.join(files, "Uninstall.bat")), 4722)
+        values = inst.registry_values()
+        self.assertIsNotNone(values)
+        self.assertEqual(values["DisplayVersion"], "2.4.1.0")
+        self.assertEqual(values["DisplayIcon"], inst.DEFAULT_FOLDER + "\\tavrin.exe")
+        end = time.time() + START_TIMEOUT
+        while not os.path.exists(os.path.join(files, "tavrin-started.txt")) and time.time() < end:
+            time.sleep(1)
+        self.assertTrue(os.path.exists(os.path.join(files, "tavrin-started.txt")), "the client was not started")
+        inst.clean_installation()
+        shutil.rmtree(served, ignore_errors=True)
 
 
 if __name__ == "__main__":

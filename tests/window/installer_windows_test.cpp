@@ -13,7 +13,11 @@
 
 #include "controls/window_operations.h"
 #include "frame/frame.h"
+#include "controls/skinned_button.h"
+#include "installer/animation.h"
+#include "installer/program_state.h"
 #include "installer/start_up.h"
+#include "services/threads.h"
 #include "layout_ids.h"
 #include "services/codepage.h"
 #include "tests/support/screen_capture.h"
@@ -348,6 +352,38 @@ TEST_F(InstallerWindows, InstallationWindowShowsCentredWithItsShadow) {
     SetProperty(iw::kWindow, iw::kWindow, kVisible, 0);
     Settle();
     EXPECT_FALSE(HasShadow(window));
+}
+
+// The animation takes every element to nothing and grows it back, then the
+// shortcut step runs on this thread: the window glows, the pending flag drops.
+TEST_F(InstallerWindows, AnimationGrowsEveryElementBackThenTheShortcutStepRuns) {
+    HWND window = GetWindowHandle(iw::kWindow, iw::kWindow);
+    SetProperty(iw::kWindow, iw::kWindow, kVisible, 1);
+    Settle(300);
+    for (ShortcutOption option : {ShortcutOption::Desktop, ShortcutOption::StartMenu})
+        if (GetNumberProperty(op::kWindow,
+                              option == ShortcutOption::Desktop ? op::kDesktopButton : op::kStartMenuButton,
+                              OwnProperty(SkinnedButton::kChecked)) == 1)
+            ToggleShortcutOption(option);  // no links from this test
+    KernelHandle thread;
+    ASSERT_TRUE(StartThread(AnimateInstallWindow, nullptr, &thread));
+    Settle(300);
+    EXPECT_EQ(Installer().shortcutStepPending.load(), 1);
+    EXPECT_EQ(GetNumberProperty(iw::kWindow, iw::kCardBelow, kWidth), 0);  // not grown yet
+    for (int waited = 0; waited < 30000 && Installer().shortcutStepPending.load() != 0; waited += 100) Settle(100);
+    EXPECT_EQ(Installer().shortcutStepPending.load(), 0);
+    Settle(300);
+    RECT box = WindowBox(iw::kWindow);
+    SaveScreen(L"installer_animation_done.bmp", box);
+    EXPECT_TRUE(ScreenPixel(box.left + 100, box.top + 1).Near({48, 49, 56}, 0))
+        << ScreenPixel(box.left + 100, box.top + 1);
+    EXPECT_TRUE(ScreenPixel(box.left + 193, box.top + 200).Near({48, 49, 56}, 0));
+    EXPECT_TRUE(ScreenPixel(box.left + 24 + 70, box.top + 32 + 16).Near({58, 60, 66}, 0));
+    EXPECT_TRUE(ScreenPixel(box.left + 216 + 230, box.top + 176 + 50).Near({58, 60, 66}, 0));
+    EXPECT_EQ(GetNumberProperty(iw::kWindow, iw::kCardBelow, kWidth), 240);
+    EXPECT_TRUE(HasShadow(window));
+    SetProperty(iw::kWindow, iw::kWindow, kVisible, 0);
+    Settle();
 }
 
 // The folder dialog, answered from another thread as a user would.

@@ -1,0 +1,28 @@
+#pragma once
+// The product's entry in the system's list of installed programs, from the
+// installation folder and the client's version.
+#include <cstdint>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "services/core/values.h"
+
+inline constexpr std::string_view kUninstallKey =
+    "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\tavrin";
+inline constexpr std::string_view kDisplayName = "Tavrin 端口映射";
+
+struct RegistryEntry {
+    Text name;
+    std::variant<std::int32_t, Text> data;  // REG_DWORD or REG_SZ
+};
+
+struct InstalledProduct {
+    Text folder;               // the installation folder, any trailing backslashes
+    Text fileVersion;          // the client's FileVersion; empty: "1.0.0.0"
+    std::int64_t clientBytes;  // the client's size
+    int year, month, day;      // the day of the installation
+};
+
+// The values in the order they are written.
+std::vector<RegistryEntry> ProductRegistration(const InstalledProduct& product);

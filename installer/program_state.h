@@ -1,0 +1,46 @@
+#pragma once
+// What one run of the installer shares across its threads: made by the entry
+// steps before the main window is loaded, released as the program ends.
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "download/download.h"
+#include "window/shadow.h"
+
+struct InstallerState {
+    Download download;
+    TaskParam taskParam;  // filled by the install thread before AddTask
+    // The engine's state blob from GetTaskState and StopTask. Locked: the
+    // user-interface thread (EndProgram) and a completion thread may both stop.
+    std::mutex taskStateLock;
+    Bytes taskState;
+    Text savedFileName;  // "tavrin.exe" once a download is set up
+    // Written by the engine's task thread (FileSizeKnown), read by the
+    // progress notices and the completion thread.
+    std::atomic<std::int32_t> fileSize{0};
+    // Written by the engine's task thread at TaskFinished: every segment
+    // wrote its whole length and together they make the announced size.
+    std::atomic<bool> downloadComplete{false};
+    // Set by the completion thread that restarts the install sequence; only
+    // completion threads, which never run together, touch it.
+    std::atomic<std::int32_t> retried{0};
+    // 1 from the start of the animation (its thread) until the shortcut step
+    // (user-interface thread) has run; the completion thread waits for 0.
+    std::atomic<std::int32_t> shortcutStepPending{0};
+    // Set by EndProgram: a task stopped by the end starts no completion.
+    std::atomic<bool> ending{false};
+    Text downloadAddress;  // from "up.ini", read once by the user-interface thread
+    ShadowInfo mainWindowShadow{MakeArgb(0, 0, 0, 50), 30.0f, 1, 1, 0, nullptr};
+};
+
+// The one state of this run; valid from CreateInstallerState until the end.
+InstallerState& Installer();
+
+// Makes the state and registers its release (which deletes the download
+// task first) as an exit callback.
+void CreateInstallerState();
+
+// Stops the download task (blocking up to its StopTimeout) and keeps its
+// state blob.
+void StopDownloadTask();

@@ -1,0 +1,11 @@
+#pragma once
+// "up.ini" beside the program may name the address the client is downloaded
+// from; without it the built-in address is used.
+#include "services/core/values.h"
+
+// Reads "下载地址" of "更新信息" into the program-wide download address.
+void ReadUpdateInfo();
+
+// The address the download takes: the one from "up.ini" when it is not
+// empty, else the built-in one.
+Text ClientDownloadUrl();

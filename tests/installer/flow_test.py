@@ -1,0 +1,364 @@
+#!/usr/bin/env python3
+"""The installer end to end under Wine with real input: it downloads the demo
+client from a server of the test's own on 127.0.0.1, installs, registers,
+makes shortcuts, starts the client and ends; its copy "卸载.exe" takes the
+installation away again. Screenshots of the default installation are kept
+beside the test programs."""
+import os
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "download"))
+import installation as inst  # noqa: E402
+from fault_server import FaultServer  # noqa: E402
+from installation import (CLOSE_BUTTON, DEFAULT_FOLDER, DESKTOP_MARK, INSTALL_BUTTON, PANEL_CHEVRON,  # noqa: E402
+                          SHORTCUT, START_MENU_MARK, TEXTS, Installer, clean_installation, host_path,
+                          link_points_to, profile_folder, registry_values, same_bytes, xdotool)
+
+SETUP = os.environ["TAVRIN_SETUP"]
+SEAM_SETUP = os.environ["TAVRIN_SEAM_SETUP"]  # the same program with the test's administrator answers
+CLIENT = os.environ["TAVRIN_CLIENT"]
+ARTIFACTS = os.environ.get("TAVRIN_ARTIFACTS", tempfile.gettempdir())
+LOCALES = {"zh_CN": "zh_CN.UTF-8", "en_US": "en_US.UTF-8"}
+# The client closes itself after a while, so no test leaves it running. The
+# program is made for a code page 936 system: its uninstall script, run by
+# Wine's cmd, names the shortcuts in that code page.
+CLIENT_ENV = {"TAVRIN_DEMO_CLIENT_SECONDS": "3", "LANG": "zh_CN.UTF-8", "LC_ALL": "zh_CN.UTF-8"}
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class Flow(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.served = tempfile.mkdtemp(prefix="tavrin-served-")
+        shutil.copy(CLIENT, os.path.join(cls.served, "tavrin.exe"))
+        cls.server = FaultServer(cls.served).__enter__()
+        # About three seconds for the client: the progress shows on the strip.
+        cls.slow_url = cls.server.url(f"/slow/{os.path.getsize(CLIENT) // 3}/tavrin.exe")
+        cls.url = cls.server.url("/file/tavrin.exe")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.__exit__(None, None, None)
+        shutil.rmtree(cls.served, ignore_errors=True)
+
+    def setUp(self):
+        inst.end_leftover_programs()
+        clean_installation()
+        self.runs = []
+
+    def tearDown(self):
+        for run in self.runs:
+            run.stop()
+        inst.end_leftover_programs()
+        clean_installation()
+
+    def start(self, setup=None, **options):
+        options["env"] = dict(CLIENT_ENV, **(options.get("env") or {}))
+        run = Installer(setup or SETUP, **options)
+        self.runs.append(run)
+        return run
+
+    def install(self, url=None, locale="zh_CN", shots_to=None, prepare=None):
+        """A default installation from a click on 快速安装; returns the run."""
+        run = self.start(url=url or self.url, env={"LANG": LOCALES[locale], "LC_ALL": LOCALES[locale]})
+        run.wait_for_window()
+        if prepare:
+            prepare(run)
+        run.click(INSTALL_BUTTON)
+        self.assertEqual(run.wait_for_end(shots_to=shots_to), 0)
+        return run
+
+    def assert_installed(self, folder=DEFAULT_FOLDER, run=None, shortcuts=True):
+        files = host_path(folder)
+        self.assertTrue(same_bytes(os.path.join(files, "tavrin.exe"), CLIENT))
+        self.assertTrue(same_bytes(os.path.join(files, "Uninstall.bat"), os.path.join(TEXTS, "uninstall_script.bat")))
+        self.assertTrue(same_bytes(os.path.join(files, "卸载说明.txt"),
+                                   os.path.join(TEXTS, "uninstall_instructions.txt")))
+        self.assertEqual(os.path.getsize(os.path.join(files, "Uninstall.bat")), 4722)
+        self.assertEqual(os.path.getsize(os.path.join(files, "卸载说明.txt")), 403)
+        if run:
+            self.assertTrue(same_bytes(os.path.join(files, "卸载.exe"), run.path))
+        self.wait_for_file(os.path.join(files, "tavrin-started.txt"), "the client was not started")
+        values = registry_values()
+        self.assertIsNotNone(values, "no registry key")
+        client = folder + "\\tavrin.exe"
+        self.assertEqual(values["DisplayName"], "Tavrin 端口映射")
+        self.assertEqual(values["DisplayVersion"], "2.4.1.0")
+        self.assertEqual(values["Publisher"], "tavrin")
+        self.assertEqual(values["DisplayIcon"], client)
+        self.assertEqual(values["InstallLocation"], folder + "\\")
+        self.assertEqual(values["UninstallString"], f'"{folder}\\卸载.exe"')
+        self.assertEqual(values["QuietUninstallString"], f'"{folder}\\卸载.exe" /S')
+        self.assertEqual((values["NoModify"], values["NoRepair"]), (1, 1))
+        self.assertEqual(values["EstimatedSize"], (os.path.getsize(CLIENT) + 1023) // 1024)
+        self.assertEqual(values["InstallDate"], time.strftime("%Y%m%d"))
+        self.assertNotIn("\\\\", "".join(v for v in values.values() if isinstance(v, str)))
+        for where in ("desktop", "start menu"):
+            link = os.path.join(profile_folder(where), SHORTCUT)
+            self.assertEqual(os.path.exists(link), shortcuts, link)
+            if shortcuts:
+                self.assertTrue(link_points_to(link, client), link)
+
+    def wait_for_file(self, path, what, present=True, timeout=20):
+        end = time.time() + timeout
+        while os.path.exists(path) != present and time.time() < end:
+            time.sleep(0.3)
+        self.assertEqual(os.path.exists(path), present, what)
+
+    def uninstall_quietly(self, folder=DEFAULT_FOLDER, env=None):
+        """"卸载.exe /S" in the folder, as package managers run it; the copy is
+        the program with the test's administrator answers."""
+        shutil.copy(SEAM_SETUP, os.path.join(host_path(folder), "卸载.exe"))
+        run = self.start(name="卸载.exe", folder=host_path(folder), arguments=["/S"], env=env)
+        return run.process.wait(timeout=120)
+
+    def wait_until_uninstalled(self, folder=DEFAULT_FOLDER):
+        """The script runs on after the uninstaller: it ends with a 5-second pause."""
+        self.wait_for_file(os.path.join(host_path(folder), "tavrin.exe"), "the client stays", present=False,
+                           timeout=60)
+        end = time.time() + 30
+        while registry_values() is not None and time.time() < end:
+            time.sleep(0.5)
+
+    def assert_folder_removed(self, folder):
+        """The script deletes the folder it lies in; Wine's cmd keeps the
+        running script file itself open, so that one file may stay."""
+        files = host_path(folder)
+        end = time.time() + 30
+        while os.path.exists(files) and set(os.listdir(files)) - {"Uninstall.bat"} and time.time() < end:
+            time.sleep(0.5)
+        left = sorted(os.listdir(files)) if os.path.exists(files) else []
+        self.assertIn(left, ([], ["Uninstall.bat"]), left)
+
+    def test_default_installation_in_both_locales(self):
+        for locale in LOCALES:
+            with self.subTest(locale=locale):
+                shots = os.path.join(ARTIFACTS, f"installer_flow_{locale}")
+                shutil.rmtree(shots, ignore_errors=True)
+                os.makedirs(shots)
+                run = self.install(self.slow_url, locale, shots_to=shots)
+                self.assert_installed(run=run)
+                # Orange progress, red "正在安装文件", green "安装成功，启动软件".
+                self.assertEqual([c for c in run.notices if c != "orange"][-2:], ["red", "green"], run.notices)
+                self.assertIn("orange", run.notices)
+                clean_installation()
+
+    def test_typed_folder_and_no_shortcuts(self):
+        folder = "C:\\tavrin-typed"
+        shutil.rmtree(host_path(folder), ignore_errors=True)
+
+        def choose(run):
+            run.type_folder(folder)
+            run.click(DESKTOP_MARK)
+            run.click(START_MENU_MARK)
+            run.click(PANEL_CHEVRON)
+
+        run = self.install(prepare=choose)
+        self.assert_installed(folder, run, shortcuts=False)
+        shutil.rmtree(host_path(folder), ignore_errors=True)
+
+    def test_someones_files_are_kept_through_install_and_uninstall(self):
+        folder = "C:\\somebodys-folder"
+        files = host_path(folder)
+        shutil.rmtree(files, ignore_errors=True)
+        os.makedirs(os.path.join(files, "notes"))
+        mine = {"letter.txt": b"dear installer, keep this", os.path.join("notes", "a.txt"): b"mine too"}
+        for name, data in mine.items():
+            with open(os.path.join(files, name), "wb") as f:
+                f.write(data)
+
+        run = self.install(prepare=lambda run: run.type_folder(folder) or run.click(PANEL_CHEVRON))
+        self.assert_installed(folder + "\\tavrin", run)
+        self.assertEqual(self.uninstall_quietly(folder + "\\tavrin"), 0)
+        self.wait_until_uninstalled(folder + "\\tavrin")
+        for name, data in mine.items():
+            with open(os.path.join(files, name), "rb") as f:
+                self.assertEqual(f.read(), data)
+        shutil.rmtree(files, ignore_errors=True)
+
+    def test_a_previous_installation_is_replaced(self):
+        self.install()
+        self.assert_installed()
+        started = os.path.join(host_path(DEFAULT_FOLDER), "tavrin-started.txt")
+        os.unlink(started)
+        stale = os.path.join(host_path(DEFAULT_FOLDER), "from-the-old-version.txt")
+        with open(stale, "w") as f:
+            f.write("old")
+        asked_before = len(self.server.requests)
+        run = self.install()
+        self.assert_installed(run=run)
+        self.assertFalse(os.path.exists(stale))
+        # The folder is made again after the removal: the first download
+        # succeeds, no restart asks a second time.
+        self.assertEqual(len(self.server.requests) - asked_before, 1)
+
+    def test_a_client_that_cannot_be_deleted_abandons_the_installation(self):
+        files = host_path(DEFAULT_FOLDER)
+        os.makedirs(files, exist_ok=True)
+        shutil.copy(CLIENT, os.path.join(files, "tavrin.exe"))
+        with open(os.path.join(files, "Uninstall.bat"), "wb") as f:
+            f.write(b"exit")
+        holder = os.path.join(tempfile.mkdtemp(prefix="tavrin-holder-"), "holder.exe")
+        shutil.copy(CLIENT, holder)
+        held = subprocess.Popen([inst.WINE, holder, "--hold", DEFAULT_FOLDER + "\\tavrin.exe"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            time.sleep(3)
+            requests_before = len(self.server.requests)
+            run = self.start(url=self.url)
+            run.wait_for_window()
+            began = time.time()
+            run.click(INSTALL_BUTTON)
+            run.wait_until(lambda shot: os.path.exists(os.path.join(files, "卸载.exe")), 60, "no 卸载.exe")
+            self.assertGreater(time.time() - began, 8)
+            # The folder opens in the file manager (a window named after it).
+            end = time.time() + 60
+            while not explorer_windows() and time.time() < end:
+                time.sleep(0.5)
+            self.assertTrue(explorer_windows(), "the folder was not opened")
+            for window in explorer_windows():
+                subprocess.run(["xdotool", "windowclose", window])
+            run.wait_for_failure_notice(30)
+            self.assertIsNone(run.process.poll())  # stays open on the progress page
+            self.assertEqual(len(self.server.requests), requests_before)  # nothing downloaded
+            self.assertTrue(os.path.exists(os.path.join(files, "tavrin.exe")))
+            self.assertIsNone(registry_values())
+            run.click(CLOSE_BUTTON)
+            self.assertEqual(run.process.wait(timeout=30), 0)
+        finally:
+            held.kill()
+            held.wait()
+
+    def test_an_unreachable_server_fails_after_one_restart(self):
+        run = self.start(url=f"http://127.0.0.1:{free_port()}/tavrin.exe")
+        run.wait_for_window()
+        began = time.time()
+        run.click(INSTALL_BUTTON)
+        # Two attempts of about 30 seconds each, then the failure notice.
+        time.sleep(50)
+        run.wait_for_failure_notice(120)
+        self.assertGreater(time.time() - began, 60)
+        self.assertIsNone(registry_values())
+        self.assertFalse(os.path.exists(os.path.join(host_path(DEFAULT_FOLDER), "tavrin.exe")))
+        run.click(CLOSE_BUTTON)
+        self.assertEqual(run.process.wait(timeout=30), 0)
+
+    def test_a_download_cut_short_is_never_installed(self):
+        run = self.start(url=self.server.url("/cut/100000/tavrin.exe"))
+        run.wait_for_window()
+        run.click(INSTALL_BUTTON)
+        time.sleep(10)
+        run.wait_for_failure_notice(120)
+        cut = [path for path, _ in self.server.requests if path.startswith("/cut/")]
+        self.assertGreaterEqual(len(cut), 2)  # the one restart asked again
+        time.sleep(2)
+        self.assertIsNone(registry_values())
+        files = host_path(DEFAULT_FOLDER)
+        for name in ("tavrin.exe", "Uninstall.bat", "卸载.exe", "tavrin-started.txt"):
+            self.assertFalse(os.path.exists(os.path.join(files, name)), name)
+        run.click(CLOSE_BUTTON)
+        self.assertEqual(run.process.wait(timeout=30), 0)
+
+    def test_the_uninstaller_removes_its_own_installation(self):
+        self.install()
+        self.assert_installed()
+        run = self.start(name="卸载.exe", folder=host_path(DEFAULT_FOLDER))
+        run.wait_for_window()
+        shot = inst.screenshot(os.path.join(ARTIFACTS, "installer_flow_uninstall_page.png"))
+        self.assertFalse(inst.close_to(inst.pixel(shot, *run.at(INSTALL_BUTTON)), inst.SKIN, 2))
+        run.click(INSTALL_BUTTON)  # the uninstall button sits where the install button does
+        self.assertEqual(run.wait_for_end(timeout=60), 0)
+        self.assertIn("orange", run.notices)  # 正在卸载
+        self.wait_until_uninstalled()
+        self.assert_folder_removed(DEFAULT_FOLDER)
+        self.assertIsNone(registry_values())
+        for where in ("desktop", "start menu"):
+            self.assertFalse(os.path.exists(os.path.join(profile_folder(where), SHORTCUT)), where)
+
+    def test_quiet_uninstall_and_its_refusals(self):
+        self.install()
+        # Without administrator rights nothing is written and the code says so.
+        script = os.path.join(host_path(DEFAULT_FOLDER), "Uninstall.bat")
+        os.unlink(script)
+        self.assertEqual(self.uninstall_quietly(env={"TAVRIN_TEST_ADMINISTRATOR": "0"}), 1)
+        self.assertFalse(os.path.exists(script))
+        # A copy in a folder that is not an installation deletes nothing.
+        elsewhere = host_path("C:\\not-an-installation")
+        os.makedirs(elsewhere, exist_ok=True)
+        with open(os.path.join(elsewhere, "keep.txt"), "w") as f:
+            f.write("keep")
+        self.assertEqual(self.uninstall_quietly("C:\\not-an-installation"), 2)
+        self.assertTrue(os.path.exists(os.path.join(elsewhere, "keep.txt")))
+        self.assertFalse(os.path.exists(os.path.join(elsewhere, "Uninstall.bat")))
+        shutil.rmtree(elsewhere, ignore_errors=True)
+        # With them, the script runs unattended and takes everything away.
+        self.assertEqual(self.uninstall_quietly(), 0)
+        self.wait_until_uninstalled()
+        self.assertIsNone(registry_values())
+
+    def test_uninstall_without_administrator_rights_is_refused(self):
+        self.install()
+        shutil.copy(SEAM_SETUP, os.path.join(host_path(DEFAULT_FOLDER), "卸载.exe"))
+        run = self.start(SEAM_SETUP, name="卸载.exe", folder=host_path(DEFAULT_FOLDER),
+                         env={"TAVRIN_TEST_ADMINISTRATOR": "0"})
+        run.wait_for_window()
+        run.click(INSTALL_BUTTON)
+        run.wait_for_failure_notice(30)
+        self.assertIsNone(run.process.poll())
+        self.assertFalse(inst.close_to(inst.pixel(inst.screenshot(), *run.at(INSTALL_BUTTON)), inst.SKIN, 2))
+        self.assertIsNotNone(registry_values())
+        run.click(CLOSE_BUTTON)
+        self.assertEqual(run.process.wait(timeout=30), 0)
+
+    def test_a_process_without_rights_relaunches_itself(self):
+        run = self.start(SEAM_SETUP, env={"TAVRIN_TEST_ELEVATED": "0"})
+        # The first process ends at once; the copy it started shows the window.
+        self.assertEqual(run.process.wait(timeout=60), 0)
+        end = time.time() + 60
+        while not (window_ids("tavrin-setup.exe") and
+                   inst.close_to(inst.pixel(inst.screenshot(), *run.at((600, 30))), inst.SKIN, 2)):
+            self.assertLess(time.time(), end, "the relaunched copy shows no window")
+            time.sleep(0.5)
+        time.sleep(1)
+        xdotool("mousemove", *run.at(CLOSE_BUTTON), "click", 1)
+        end = time.time() + 30
+        while window_ids("tavrin-setup.exe") and time.time() < end:
+            time.sleep(0.5)
+        self.assertEqual(window_ids("tavrin-setup.exe"), [])
+
+    def test_a_second_start_brings_the_first_forward_and_ends(self):
+        first = self.start()
+        first.wait_for_window()
+        second = self.start(folder=first.folder)
+        self.assertEqual(second.process.wait(timeout=60), 0)
+        self.assertIsNone(first.process.poll())
+        first.click(CLOSE_BUTTON)
+        self.assertEqual(first.process.wait(timeout=30), 0)
+
+
+def explorer_windows():
+    found = subprocess.run(["xdotool", "search", "--classname", "explorer.exe"], stdout=subprocess.PIPE)
+    names = {w: subprocess.run(["xdotool", "getwindowname", w], stdout=subprocess.PIPE).stdout.decode().strip()
+             for w in found.stdout.decode().split()}
+    return [w for w, name in names.items() if name and name != "Default IME"]
+
+
+def window_ids(name):
+    found = subprocess.run(["xdotool", "search", "--classname", name], stdout=subprocess.PIPE)
+    return found.stdout.split()
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

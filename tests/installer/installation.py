@@ -1,0 +1,197 @@
+"""Runs the installer under Wine as a user would and looks at what it left:
+files in the prefix, the registry, shortcuts, the started client. Shared by
+the flow tests and the shipped-executable tier. Needs a Wine session
+(scripts/wine-env) and the display it runs on."""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "frame"))
+from input_test import close_to, pixel, screenshot, xdotool  # noqa: E402
+
+WINE = os.environ.get("TAVRIN_WINE", "wine")
+PREFIX = os.environ.get("WINEPREFIX", "")
+SKIN = (24, 26, 33)
+NOTICE_COLOURS = {"green": (69, 185, 124), "red": (196, 66, 52), "orange": (250, 167, 85)}
+UNINSTALL_KEY = r"HKLM\SOFTWARE\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall\tavrin"
+DEFAULT_FOLDER = r"C:\Program Files (x86)\tavrin"
+SHORTCUT = "Tavrin 端口映射.lnk"
+TEXTS = os.path.join(os.path.dirname(__file__), "..", "..", "installer", "texts")
+
+# Where the installer's controls are, from the main window's corner.
+INSTALL_BUTTON = (11 + 491 + 108, 11 + 581 + 32)
+OPTIONS_BUTTON = (11 + 47 + 41, 11 + 685 + 16)
+CLOSE_BUTTON = (1168 + 16, 16 + 16)
+PANEL_TOP = 750 - 250
+FOLDER_FIELD = (26 + 13 + 300, PANEL_TOP + 74 + 5 + 21)
+DESKTOP_MARK, START_MENU_MARK = (44, PANEL_TOP + 208), (202, PANEL_TOP + 208)
+PANEL_CHEVRON = (22 + 16, PANEL_TOP + 16 + 16)
+
+
+def host_path(windows_path):
+    """The host path of a path on the prefix's drive C:."""
+    assert windows_path[:3].upper() == "C:\\", windows_path
+    return os.path.join(PREFIX, "drive_c", *[p for p in windows_path[3:].split("\\") if p])
+
+
+def profile_folder(name):
+    """Desktop or Start menu of the prefix's user (the session makes them real folders)."""
+    users = os.path.join(PREFIX, "drive_c", "users")
+    user = next(u for u in os.listdir(users) if u not in ("Public", "public"))
+    base = os.path.join(users, user)
+    return os.path.join(base, "Desktop") if name == "desktop" else \
+        os.path.join(base, "AppData", "Roaming", "Microsoft", "Windows", "Start Menu")
+
+
+def wine_run(*args, timeout=120):
+    return subprocess.run([WINE, *args], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+
+
+def registry_values(key=UNINSTALL_KEY):
+    """The key's values as {name: text or int}; None when the key is missing."""
+    handle, exported = tempfile.mkstemp(suffix=".reg")
+    os.close(handle)
+    try:
+        run = wine_run("reg", "export", key, "Z:" + exported.replace("/", "\\"), "/y")
+        if run.returncode != 0 or os.path.getsize(exported) == 0:
+            return None
+        with open(exported, "rb") as f:
+            text = f.read().decode("utf-16")
+    finally:
+        os.unlink(exported)
+    values = {}
+    for name, data in re.findall(r'^"((?:[^"\\]|\\.)*)"=(.*)$', text, re.M):
+        if data.startswith("dword:"):
+            values[name] = int(data[6:], 16)
+        else:
+            values[name] = re.sub(r"\\(.)", r"\1", data.strip()[1:-1])
+    return values
+
+
+def delete_registry_key(key=UNINSTALL_KEY):
+    wine_run("reg", "delete", key, "/f")
+
+
+def strip_shown(shot, left, top):
+    return not close_to(pixel(shot, left + 600, top + 8), SKIN, 2)
+
+
+def end_leftover_programs():
+    """Programs a failed test may leave behind (a relaunched copy, an
+    uninstaller, the client): a running installer would make the next one
+    end at once as a second instance."""
+    subprocess.run(["pkill", "-f", r"tavrin-installer-|卸载\.exe|tavrin-setup|holder\.exe|\\tavrin\.exe"],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(0.5)
+
+
+def notice_colour(shot, left, top):
+    colour = pixel(shot, left + 600, top + 8)
+    return next((name for name, c in NOTICE_COLOURS.items() if close_to(colour, c, 6)), None)
+
+
+class Installer:
+    """One run of a copy of the installer named `name` in a folder of its own
+    (with an "up.ini" naming `url` when given)."""
+
+    def __init__(self, setup, name="tavrin-setup.exe", url=None, folder=None, arguments=(), env=None,
+                 start_timeout=60):
+        self.folder = folder or tempfile.mkdtemp(prefix="tavrin-installer-")
+        self.path = os.path.join(self.folder, name)
+        if not os.path.exists(self.path):
+            shutil.copy(setup, self.path)
+        if url is not None:
+            with open(os.path.join(self.folder, "up.ini"), "wb") as f:
+                f.write(f"[更新信息]\r\n下载地址={url}\r\n".encode("gbk"))
+        self.process = subprocess.Popen([WINE, self.path, *arguments], env=dict(os.environ, **(env or {})),
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.start_timeout = start_timeout
+        self.notices = []
+        width, data = screenshot()
+        self.left, self.top = (width - 1215) // 2, (len(data) // (3 * width) - 750) // 2
+
+    def at(self, point):
+        return self.left + point[0], self.top + point[1]
+
+    def wait_for_window(self):
+        self.wait_until(lambda shot: close_to(pixel(shot, *self.at((600, 30))), SKIN), self.start_timeout,
+                        "the main window never appeared")
+        time.sleep(1)
+
+    def wait_until(self, condition, timeout, what):
+        end = time.time() + timeout
+        while time.time() < end:
+            shot = screenshot()
+            self.note(shot)
+            if condition(shot):
+                return shot
+            if self.process.poll() is not None:
+                raise AssertionError(f"{what}: the installer ended with {self.process.returncode}")
+            time.sleep(0.3)
+        raise AssertionError(what)
+
+    def note(self, shot):
+        colour = notice_colour(shot, self.left, self.top)
+        if colour and (not self.notices or self.notices[-1] != colour):
+            self.notices.append(colour)
+
+    def wait_for_failure_notice(self, timeout):
+        """A failure ends with its notice counting down on the strip while the
+        program stays: waits for the strip to go with the program still there."""
+        self.wait_until(lambda shot: strip_shown(shot, self.left, self.top), 30, "no notice at all")
+        self.wait_until(lambda shot: not strip_shown(shot, self.left, self.top), timeout, "the strip stays")
+
+    def click(self, point):
+        xdotool("mousemove", *self.at(point), "click", 1)
+        time.sleep(0.7)  # apart from the next click: no double click
+
+    def type_folder(self, text):
+        self.click(OPTIONS_BUTTON)
+        time.sleep(0.5)
+        self.click(FOLDER_FIELD)
+        xdotool("key", "ctrl+a")
+        xdotool("type", "--delay", "30", text)
+
+    def wait_for_end(self, timeout=120, shots_to=None):
+        """Watches the strip until the program ends; returns its exit code."""
+        end = time.time() + timeout
+        count = 0
+        while self.process.poll() is None and time.time() < end:
+            shot = screenshot(os.path.join(shots_to, f"stage-{count:02d}.png") if shots_to and count % 5 == 0 else None)
+            count += 1
+            self.note(shot)
+            time.sleep(0.3)
+        if self.process.poll() is None:
+            raise AssertionError(f"still running after {timeout} s; notices {self.notices}")
+        return self.process.returncode
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait()
+
+
+def same_bytes(a, b):
+    with open(a, "rb") as x, open(b, "rb") as y:
+        return x.read() == y.read()
+
+
+def link_points_to(link, target):
+    """The shell link names `target` (as the link stores it, UTF-16 or code page 936)."""
+    with open(link, "rb") as f:
+        data = f.read()
+    return target.encode("utf-16-le") in data or target.encode("gbk") in data
+
+
+def clean_installation(folder=DEFAULT_FOLDER):
+    """Leaves the prefix as if nothing had been installed."""
+    shutil.rmtree(host_path(folder), ignore_errors=True)
+    delete_registry_key()
+    for where in ("desktop", "start menu"):
+        link = os.path.join(profile_folder(where), SHORTCUT)
+        if os.path.exists(link):
+            os.unlink(link)

@@ -1,0 +1,200 @@
+// The installer's decisions that need no Windows: start mode, single-instance
+// key, progress text, folder texts and choice, registry values, the two
+// uninstall texts.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "installer/core/install_folder.h"
+#include "installer/core/instance_key.h"
+#include "installer/core/progress.h"
+#include "installer/core/registration.h"
+#include "installer/core/start_mode.h"
+#include "installer/core/uninstall_texts.h"
+
+namespace {
+
+// Code page 936 characters whose trail byte is "\" (昞) and "|" (晐).
+const std::string kTrailBackslash = "\x95\x5c", kTrailBar = "\x95\x7c";
+
+TEST(StartMode, FileNameAndQuietSwitch) {
+    struct Row {
+        const char* fileName;
+        const char* arguments;
+        StartMode mode;
+    } rows[] = {
+        {"tavrin-setup.exe", "", StartMode::Install},     {"tavrin-setup.exe", "/S", StartMode::Install},
+        {"卸载.exe", "", StartMode::Uninstall},           {"卸载.exe", "/S", StartMode::QuietUninstall},
+        {"卸载.exe", "/s", StartMode::QuietUninstall},    {"卸载.exe", "  x\t/S ", StartMode::QuietUninstall},
+        {"卸载.exe", "/Silent", StartMode::Uninstall},    {"卸载.exe", "a/S", StartMode::Uninstall},
+        {"Tavrin卸载工具.EXE", "", StartMode::Uninstall}, {"卸.exe", "", StartMode::Install},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(StartModeOf(row.fileName, row.arguments), row.mode) << row.fileName << " " << row.arguments;
+}
+
+TEST(SingleInstanceKey, SixteenLowerCaseDigitsFromTheNinth) {
+    // MD5 of the empty text: d41d8cd98f00b204e9800998ecf8427e.
+    std::array<std::uint8_t, 16> digest{0xd4, 0x1d, 0x8c, 0xd9, 0x8f, 0x00, 0xb2, 0x04,
+                                        0xe9, 0x80, 0x09, 0x98, 0xec, 0xf8, 0x42, 0x7e};
+    EXPECT_EQ(SingleInstanceKey(digest), "8f00b204e9800998");
+    digest.fill(0xAB);
+    EXPECT_EQ(SingleInstanceKey(digest), "abababababababab");
+}
+
+TEST(ProgressNotice, RoundsHalfAwayFromZeroAndNeverShows100) {
+    struct Row {
+        std::int64_t received, size;
+        const char* text;
+    } rows[] = {
+        {0, 100, "正在下载新版本，进度：0 %"},
+        {42, 100, "正在下载新版本，进度：42 %"},
+        {1, 200, "正在下载新版本，进度：1 %"},
+        {2, 3, "正在下载新版本，进度：67 %"},
+        {198, 200, "正在下载新版本，进度：99 %"},
+        {199, 200, ""},
+        {100, 100, ""},
+        {5, 0, ""},
+        {1999999999, 2000000000, ""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(ProgressNotice(row.received, row.size), row.text) << row.received;
+}
+
+TEST(InstallFolder, TextHasExactlyOneTrailingBackslash) {
+    struct Row {
+        std::string field, folder;
+    } rows[] = {
+        {"C:\\Program Files (x86)\\tavrin", "C:\\Program Files (x86)\\tavrin\\"},
+        {"C:\\Program Files (x86)\\tavrin\\", "C:\\Program Files (x86)\\tavrin\\"},
+        {"C:\\a\\\\\\", "C:\\a\\"},
+        {"D:/apps/tavrin", "D:\\apps\\tavrin\\"},
+        {"C:\\" + kTrailBackslash, "C:\\" + kTrailBackslash + "\\"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(InstallFolderText(row.field), row.folder) << row.field;
+    EXPECT_EQ(JoinPath("C:\\a\\\\", "tavrin.exe"), "C:\\a\\tavrin.exe");
+    EXPECT_EQ(JoinPath("C:\\a", "卸载.exe"), "C:\\a\\卸载.exe");
+}
+
+TEST(InstallFolder, LevelsParentFirstWithoutEmptyOnes) {
+    EXPECT_EQ(FolderLevels("C:\\a\\b\\"), (std::vector<Text>{"C:\\a", "C:\\a\\b"}));
+    EXPECT_EQ(FolderLevels("C:/a//b"), (std::vector<Text>{"C:\\a", "C:\\a\\b"}));
+    EXPECT_EQ(FolderLevels("C:\\"), std::vector<Text>{});
+    EXPECT_EQ(FolderLevels("C:\\" + kTrailBackslash + "\\x\\"),
+              (std::vector<Text>{"C:\\" + kTrailBackslash, "C:\\" + kTrailBackslash + "\\x"}));
+}
+
+TEST(InstallFolder, OnlyDriveLetterPathsWithoutReservedCharacters) {
+    struct Row {
+        std::string folder;
+        bool usable;
+    } rows[] = {
+        {"C:\\Program Files (x86)\\tavrin", true},
+        {"d:/apps", true},
+        {"C:\\", true},
+        {"C:\\" + kTrailBar, true},
+        {"C:", false},
+        {"tavrin", false},
+        {"\\\\server\\share", false},
+        {"1:\\a", false},
+        {"C:\\a|b", false},
+        {"C:\\a*", false},
+        {"C:\\a\\b:c", false},
+        {"C:\\a\tb", false},
+        {"", false},
+    };
+    for (const Row& row : rows) EXPECT_EQ(IsUsableFolderText(row.folder), row.usable) << row.folder;
+}
+
+TEST(InstallFolder, ChoiceKeepsOtherPeoplesFiles) {
+    const FolderContents missing{}, empty{true, false}, someonesFiles{true, true},
+        installation{true, true, true, true, false}, installationByScript{true, true, true, false, true},
+        clientAlone{true, true, true, false, false};
+    struct Row {
+        bool driveRoot;
+        FolderContents chosen, subfolder;
+        FolderChoice choice;
+    } rows[] = {
+        {false, missing, missing, FolderChoice::AsChosen},
+        {false, empty, missing, FolderChoice::AsChosen},
+        {false, installation, someonesFiles, FolderChoice::AsChosen},
+        {false, installationByScript, missing, FolderChoice::AsChosen},
+        {false, someonesFiles, missing, FolderChoice::Subfolder},
+        {false, someonesFiles, empty, FolderChoice::Subfolder},
+        {false, someonesFiles, installation, FolderChoice::Subfolder},
+        {false, clientAlone, missing, FolderChoice::Subfolder},
+        {false, someonesFiles, someonesFiles, FolderChoice::Refused},
+        {false, someonesFiles, clientAlone, FolderChoice::Refused},
+        {true, empty, missing, FolderChoice::Subfolder},
+        {true, installation, missing, FolderChoice::Subfolder},
+        {true, someonesFiles, someonesFiles, FolderChoice::Refused},
+    };
+    int row = 0;
+    for (const Row& r : rows) EXPECT_EQ(ChooseInstallFolder(r.driveRoot, r.chosen, r.subfolder), r.choice) << row++;
+}
+
+Text TextOf(const RegistryEntry& entry) { return std::get<Text>(entry.data); }
+
+TEST(ProductRegistration, ValuesInOrderWithoutDoubledBackslashes) {
+    auto entries = ProductRegistration({"C:\\Program Files (x86)\\tavrin\\\\", "2.4.1.0", 1025, 2026, 12, 9});
+    std::vector<Text> names;
+    for (const RegistryEntry& entry : entries) names.push_back(entry.name);
+    EXPECT_EQ(names, (std::vector<Text>{"DisplayName", "DisplayVersion", "Publisher", "DisplayIcon", "InstallLocation",
+                                        "UninstallString", "QuietUninstallString", "NoModify", "NoRepair",
+                                        "EstimatedSize", "InstallDate"}));
+    EXPECT_EQ(TextOf(entries[0]), "Tavrin 端口映射");
+    EXPECT_EQ(TextOf(entries[1]), "2.4.1.0");
+    EXPECT_EQ(TextOf(entries[2]), "tavrin");
+    EXPECT_EQ(TextOf(entries[3]), "C:\\Program Files (x86)\\tavrin\\tavrin.exe");
+    EXPECT_EQ(TextOf(entries[4]), "C:\\Program Files (x86)\\tavrin\\");
+    EXPECT_EQ(TextOf(entries[5]), "\"C:\\Program Files (x86)\\tavrin\\卸载.exe\"");
+    EXPECT_EQ(TextOf(entries[6]), "\"C:\\Program Files (x86)\\tavrin\\卸载.exe\" /S");
+    EXPECT_EQ(std::get<std::int32_t>(entries[7].data), 1);
+    EXPECT_EQ(std::get<std::int32_t>(entries[8].data), 1);
+    EXPECT_EQ(std::get<std::int32_t>(entries[9].data), 2);  // KiB, rounded up
+    EXPECT_EQ(TextOf(entries[10]), "20261209");
+}
+
+TEST(ProductRegistration, ClientWithoutVersionAndSizesInKibibytes) {
+    auto entries = ProductRegistration({"D:\\t", "", 1024, 2027, 1, 5});
+    EXPECT_EQ(TextOf(entries[1]), "1.0.0.0");
+    EXPECT_EQ(TextOf(entries[3]), "D:\\t\\tavrin.exe");
+    EXPECT_EQ(std::get<std::int32_t>(entries[9].data), 1);
+    EXPECT_EQ(TextOf(entries[10]), "20270105");
+    EXPECT_EQ(std::get<std::int32_t>(ProductRegistration({"D:\\t", "", 0, 2027, 1, 5})[9].data), 0);
+}
+
+std::string Stored(const char* name) {
+    std::ifstream file(std::string(TAVRIN_SOURCE_DIR "/installer/texts/") + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+void ExpectWindowsText(std::string_view text, std::size_t size, std::size_t lines, std::string_view last) {
+    EXPECT_EQ(text.size(), size);
+    EXPECT_NE(text.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(text.back() == '\0', false);
+    EXPECT_EQ(text.substr(text.size() - last.size()), last);
+    std::size_t breaks = 0;
+    for (std::size_t at = 0; at < text.size(); ++at)
+        if (text[at] == '\n') {
+            ++breaks;
+            EXPECT_TRUE(at > 0 && text[at - 1] == '\r') << "a line end without CR at " << at;
+        }
+    EXPECT_EQ(breaks + 1, lines);
+}
+
+TEST(UninstallTexts, EmbeddedByteForByte) {
+    std::string_view script(reinterpret_cast<const char*>(UninstallScript().data()), UninstallScript().size());
+    std::string_view notes(reinterpret_cast<const char*>(UninstallInstructions().data()),
+                           UninstallInstructions().size());
+    ExpectWindowsText(script, 4722, 153, "\r\ntimeout /t 5 >nul\r\nexit");
+    ExpectWindowsText(notes, 403, 16, "\r\n===========================================");
+    EXPECT_EQ(script.substr(0, 11), "@echo off\r\n");
+    EXPECT_NE(script.find("echo    Tavrin 卸载程序\r\n"), std::string_view::npos);  // code page 936 bytes
+    EXPECT_EQ(notes.substr(0, 16), std::string_view("卸载方法如下：\r\n"));
+    EXPECT_EQ(script, Stored("uninstall_script.bat"));
+    EXPECT_EQ(notes, Stored("uninstall_instructions.txt"));
+}
+
+}  // namespace
