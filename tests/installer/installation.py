@@ -76,8 +76,16 @@ def delete_registry_key(key=UNINSTALL_KEY):
     wine_run("reg", "delete", key, "/f")
 
 
-def strip_shown(shot, left, top):
-    return not close_to(pixel(shot, left + 600, top + 8), SKIN, 2)
+def strip_shown():
+    """Whether the status strip is mapped: asked of the X server rather than
+    read from the screen, where another window (the file manager the
+    installer opens) may lie over it."""
+    found = subprocess.run(["xdotool", "search", "--name", "^状态条$"], stdout=subprocess.PIPE).stdout.split()
+    for window in found:
+        info = subprocess.run(["xwininfo", "-id", window], stdout=subprocess.PIPE).stdout.decode()
+        if "IsViewable" in info:
+            return True
+    return False
 
 
 def end_leftover_programs():
@@ -142,8 +150,8 @@ class Installer:
     def wait_for_failure_notice(self, timeout):
         """A failure ends with its notice counting down on the strip while the
         program stays: waits for the strip to go with the program still there."""
-        self.wait_until(lambda shot: strip_shown(shot, self.left, self.top), 30, "no notice at all")
-        self.wait_until(lambda shot: not strip_shown(shot, self.left, self.top), timeout, "the strip stays")
+        self.wait_until(lambda shot: strip_shown(), 30, "no notice at all")
+        self.wait_until(lambda shot: not strip_shown(), timeout, "the strip stays")
 
     def click(self, point):
         xdotool("mousemove", *self.at(point), "click", 1)
