@@ -13,7 +13,7 @@ FtpTaskData MakeFtpTaskData(std::string_view url, std::string_view hostPart, std
     data.user = Text(user);
     data.password = Text(password);
     data.host = Text(hostPart.substr(0, hostPart.find(':')));
-    std::size_t at = hostPart.find('@');
+    std::size_t at = hostPart.rfind('@');  // the host follows the last one: a password may hold '@'
     std::size_t colon = hostPart.find(':');
     if (at != std::string_view::npos && colon != std::string_view::npos && colon < at) {
         data.user = Text(hostPart.substr(0, colon));

@@ -28,6 +28,12 @@ TEST(FtpTaskData, HostUserPasswordAndPath) {
     FtpTaskData noPort = DataFor("ftp://bob:pw@host/f.bin");
     EXPECT_EQ(noPort.host, "host");
     EXPECT_EQ(noPort.port, 21);
+
+    // The host follows the last "@": the password may hold one (found by the fuzzer).
+    FtpTaskData atSign = DataFor("ftp://bob:p@ss@host/f.bin");
+    EXPECT_EQ(atSign.user, "bob");
+    EXPECT_EQ(atSign.password, "p@ss");
+    EXPECT_EQ(atSign.host, "host");
 }
 
 TEST(FtpTaskData, RepresentationType) {
