@@ -30,7 +30,6 @@ namespace iw = layout::installation_window;
 namespace {
 
 constexpr int kCurrentPage = OwnProperty(TabControl::kCurrentPage), kProgressPage = 1;
-constexpr int kVerbOpen = 4, kShowNormal = 2;
 
 void AskForAnotherFolder(std::string_view why) {
     ShowNotice(why, 2, 10);

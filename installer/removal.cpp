@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kVerbOpen = 4, kVerbExplore = 2, kShowHidden = 1, kShowNormal = 2;
-
 // The script deletes the client; it gets about ten seconds.
 bool ClientGoneWithin10Seconds(const Text& client) {
     for (int attempt = 0; attempt < 10; ++attempt) {

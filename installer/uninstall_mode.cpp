@@ -22,8 +22,6 @@ namespace mw = layout::main_window;
 
 namespace {
 
-constexpr int kVerbOpen = 4, kShowHidden = 1;
-
 // The installation this uninstaller belongs to is the folder it lies in;
 // the script deletes that folder whole, so it must be an installation.
 Text OwnInstallation() { return InstallFolderText(GetProgramDir()); }

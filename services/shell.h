@@ -3,9 +3,17 @@
 
 #include "services/core/values.h"
 
-// Verbs: 1 "edit", 2 "explore", 3 "find", 4 "open", 5 "print"; anything else
-// the default action. Show modes: 1 hidden, 2 normal, 3 minimized,
-// 4 maximized, 5 shown without activation, 6 minimize; anything else normal.
+// The shell's verbs and show modes, by the numbers ShellRun takes; any
+// other verb is the default action, any other show mode normal.
+enum ShellVerb : int { kVerbEdit = 1, kVerbExplore = 2, kVerbFind = 3, kVerbOpen = 4, kVerbPrint = 5 };
+enum ShellShow : int {
+    kShowHidden = 1,
+    kShowNormal = 2,
+    kShowMinimized = 3,
+    kShowMaximized = 4,
+    kShowNoActivate = 5,
+    kShowMinimize = 6,
+};
 // Returns the shell's result: above 32 is success.
 int ShellRun(int verb, std::string_view file, std::string_view parameters = {}, std::string_view folder = {},
              int showMode = 0);
