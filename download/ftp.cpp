@@ -234,6 +234,9 @@ StepResult FtpFirstRequest(DownloadTask& task, Connection& c) {
     if (step == StepDone) step = OpenControl(task, c);
     if (step != StepDone) return step;
 
+    // The type goes first: a server may refuse REST and SIZE while the type
+    // is ASCII, and the file would then seem not to exist.
+    SendType(task, c);
     ReportMessage(task, c.id, SentLevel, "REST 100");
     Reply test = Exchange(task, c, "REST 100", task.param.ReceiveTimeout);
     bool restart = FtpSupportsRestart(test.code, test.text);
@@ -255,7 +258,6 @@ StepResult FtpFirstRequest(DownloadTask& task, Connection& c) {
     }
     task.fileSize = static_cast<std::int32_t>(fileSize);
 
-    SendType(task, c);
     step = DataConnection(task, c);
     if (step == StepDone) step = Retrieve(task, c);
     return step;
@@ -266,11 +268,11 @@ StepResult FtpSegmentRequest(DownloadTask& task, Connection& c, std::int64_t off
     c.headerBodyBytes = 0;
     StepResult step = OpenControl(task, c);
     if (step != StepDone) return step;
+    SendType(task, c);
     if (!RestartTest(task, c)) {
         ReportMessage(task, c.id, ErrorLevel, "该站点不支持断点续传");
         return StepFinal;
     }
-    SendType(task, c);
     step = DataConnection(task, c);
     if (step != StepDone) return step;
     Text rest = "REST " + std::to_string(offset);

@@ -57,6 +57,27 @@ vsftpd_log_file={self.dir}/log
         return f"ftp://127.0.0.1:{self.port}{path}"
 
 
+class Pyftpdlib(Peer):
+    """A strict server: REST and SIZE are refused while the type is ASCII, its
+    starting type. It comes with Debian's own Python, not the one running us."""
+
+    def __init__(self, root):
+        self.root = root
+        self.dir = tempfile.mkdtemp(prefix="tavrin-pyftpdlib-")
+        self.port = free_port()
+        self.passive = free_port()
+
+    def __enter__(self):
+        self.process = subprocess.Popen(
+            ["/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p", str(self.port), "-d", self.root,
+             "-r", f"{self.passive}-{self.passive + 20}"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for_port(self.port)
+        return self
+
+    def url(self, path):
+        return f"ftp://127.0.0.1:{self.port}{path}"
+
+
 def own_address_is_loopback():
     """Active mode announces the first address of this machine's own name."""
     try:
@@ -114,6 +135,19 @@ class FtpTransfers(unittest.TestCase):
                             rests = [int(t[5:]) for t in result.texts(SENT) if t.startswith("REST ") and t not in
                                      ("REST 100", "REST 0")]
                             self.assertEqual(sorted(rests), [each, 2 * each, 3 * each])
+
+    def test_a_server_strict_about_the_transfer_type(self):
+        with Pyftpdlib(self.served) as server:
+            for size in (1, 4095, 100000):
+                for connections in (1, 4):
+                    with self.subTest(size=size, connections=connections):
+                        name = f"f{size}.bin"
+                        saved = self.target(f"strict{connections}-{name}")
+                        result = fetch(server.url("/" + name), windows_path(saved), "--connections", connections)
+                        self.assertSaved(result, name, saved)
+                        self.assertIn("站点支持断点续传", result.texts(ERROR))
+                        if size == 100000 and connections == 4:
+                            self.assertGreater(result.codes().count(STARTED), 1)
 
     def test_restart_reply_decides_the_connection_count(self):
         with FtpServer(self.served, rest="350 Restarting at {n}.") as server:
