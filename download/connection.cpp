@@ -110,8 +110,8 @@ LoopEnd DataLoop(DownloadTask& task, Connection& c) {
         int share = task.param.SpeedLimit > 0 ? std::max(1, task.rateShare.load()) : task.param.BlockSize;
         int wanted = static_cast<int>(std::min<std::int64_t>({share, kReceiveBuffer - c.buffered, left}));
         ULONGLONG began = GetTickCount64();
-        Received r = ReceiveWithTimeout(c.socket, c.buffer.data() + c.buffered, wanted, task.param.ReceiveTimeout,
-                                        [&] { return ShouldStop(task, c); });
+        Received r = ConnectionReceive(c, c.buffer.data() + c.buffered, wanted, task.param.ReceiveTimeout,
+                                       [&] { return ShouldStop(task, c); });
         if (r.bytes > 0) {
             // With a limit every receive lasts a second; the wait still sees a stop within 10 ms.
             if (task.param.SpeedLimit > 0)

@@ -210,7 +210,8 @@ bool Download::AddTask(TaskParam param) {
                                     clean.FtpTransferType, clean.BinaryExtensions);
         if (task->ftp.user.size() > kFtpNameLimit || task->ftp.password.size() > kFtpNameLimit) return false;
     } else {
-        task->http = MakeHttpRequestData(clean.Url, url.host, url.path, url.port, clean.Proxy, clean.Referer);
+        task->http =
+            MakeHttpRequestData(clean.Url, url.host, url.path, url.port, clean.Proxy, clean.Referer, url.secure);
     }
     task->rateShare = clean.SpeedLimit;
     task->slot = slot_;

@@ -1,6 +1,7 @@
-// The HTTP side of a connection: resolve, connect, send, read and judge the
-// response header. The body bytes that came with the header are left in the
-// connection's buffer for the data loop.
+// The HTTP side of a connection: resolve, connect (for HTTPS: through a
+// proxy's tunnel, then TLS), send, read and judge the response header. The
+// body bytes that came with the header are left in the connection's buffer
+// for the data loop.
 #include <cstring>
 
 #include "download/core/status_text.h"
@@ -41,6 +42,7 @@ StepResult Resolve(DownloadTask& task, Connection& c) {
 }
 
 StepResult Connect(DownloadTask& task, Connection& c, bool firstRequest) {
+    c.tls.Reset();
     if (!c.socket.Open()) return StepFinal;
     const char* address = task.address.c_str();
     int port = task.connectPort;
@@ -68,7 +70,7 @@ StepResult SendRequest(DownloadTask& task, Connection& c, std::string_view extra
         return StepFinal;
     }
     ReportMessage(task, c.id, MessageLevel::Sent, *request);
-    if (SendWithTimeout(c.socket, *request, task.param.SendTimeout, StopFor(task, c)) != 0) {
+    if (ConnectionSend(c, *request, task.param.SendTimeout, StopFor(task, c)) != 0) {
         ReportMessage(task, c.id, Error, "发送请求失败");
         return StepRetry;
     }
@@ -85,8 +87,8 @@ StepResult ReadHeader(DownloadTask& task, Connection& c) {
             ReportMessage(task, c.id, Error, "HTTP返回头部信息过长");
             return StepFinal;
         }
-        Received r = ReceiveWithTimeout(c.socket, header + have, static_cast<int>(sizeof header - have),
-                                        task.param.ReceiveTimeout, StopFor(task, c));
+        Received r = ConnectionReceive(c, header + have, static_cast<int>(sizeof header - have),
+                                       task.param.ReceiveTimeout, StopFor(task, c));
         if (r.code == kStopped) {
             ReportMessage(task, c.id, Error, "未知错误");
             return StepRetry;
@@ -116,11 +118,48 @@ void TakeDispositionName(DownloadTask& task, const HttpResponse& response) {
     if (task.savePath.size() + name.size() < 260) task.savePath += name;
 }
 
+// Asks the proxy for a tunnel to the server; what follows goes through it.
+StepResult OpenTunnel(DownloadTask& task, Connection& c) {
+    Text request = BuildConnectRequest(task.http);
+    ReportMessage(task, c.id, MessageLevel::Sent, request);
+    if (SendWithTimeout(c.socket, request, task.param.SendTimeout, StopFor(task, c)) != 0) {
+        ReportMessage(task, c.id, Error, "发送请求失败");
+        return StepRetry;
+    }
+    StepResult step = ReadHeader(task, c);
+    if (step != StepDone) return step;
+    int status = c.response.status;
+    c.response = {};
+    if (status == 200 && c.buffered == 0) return StepDone;
+    ReportFormatted(task, c.id, Error, "代理服务器拒绝建立通道, 返回号[%d]", status);
+    return StepFinal;
+}
+
+// TLS on the connected socket. A certificate the system refuses ends the
+// download: trying again would only meet the same certificate.
+StepResult OpenSecureChannel(DownloadTask& task, Connection& c) {
+    Text name = ServerOf(task.http).name;
+    ReportFormatted(task, c.id, Info, "正在建立安全连接 [%s]", name.c_str());
+    switch (c.tls.Handshake(c.socket, name, task.param.ReceiveTimeout, StopFor(task, c))) {
+        case TlsOutcome::Ready: ReportFormatted(task, c.id, Info, "安全连接 [%s]成功", name.c_str()); return StepDone;
+        case TlsOutcome::Stopped: return StepRetry;
+        case TlsOutcome::NetworkFailed: ReportMessage(task, c.id, Error, "建立安全连接失败"); return StepRetry;
+        case TlsOutcome::HandshakeFailed: ReportMessage(task, c.id, Error, "无法与服务器建立安全连接"); break;
+        case TlsOutcome::Untrusted: ReportMessage(task, c.id, Error, "服务器证书不受信任"); break;
+        case TlsOutcome::Expired: ReportMessage(task, c.id, Error, "服务器证书已过期或尚未生效"); break;
+        case TlsOutcome::WrongHost: ReportFormatted(task, c.id, Error, "服务器证书不属于 [%s]", name.c_str()); break;
+        case TlsOutcome::BadCertificate: ReportMessage(task, c.id, Error, "服务器证书无效"); break;
+    }
+    return StepFinal;
+}
+
 StepResult Exchange(DownloadTask& task, Connection& c, bool firstRequest, std::string_view extraLine) {
     c.buffered = 0;
     c.headerBodyBytes = 0;
     c.response = {};
     StepResult step = Connect(task, c, firstRequest);
+    if (step == StepDone && task.http.secure && !task.http.proxy.empty()) step = OpenTunnel(task, c);
+    if (step == StepDone && task.http.secure) step = OpenSecureChannel(task, c);
     if (step == StepDone) step = SendRequest(task, c, extraLine);
     if (step == StepDone) step = ReadHeader(task, c);
     if (step != StepDone)

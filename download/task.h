@@ -20,6 +20,7 @@
 #include "download/event_queue.h"
 #include "download/socket.h"
 #include "download/task_param.h"
+#include "download/tls.h"
 
 struct DownloadTask;
 
@@ -39,6 +40,7 @@ struct Connection {
     Socket socket;             // the data socket (HTTP: the only one)
     Socket control;            // FTP control connection
     Socket listener;           // FTP active mode: waits for the server's data connection
+    TlsChannel tls;            // HTTPS: the session over `socket`
     std::vector<char> buffer;  // kReceiveBuffer bytes
     int buffered = 0;          // bytes in buffer not yet in the file
     int headerBodyBytes = 0;   // of those, the ones that came with the response header
@@ -113,6 +115,11 @@ void PostCallerEvent(DownloadTask& task, DownloadEvent event, int connection, st
 
 // Runs on a connection thread.
 void RunConnection(DownloadTask& task, Connection& connection);
+
+// What an HTTP connection's bytes go through: its TLS session once one is
+// set up on the socket, else the socket itself.
+int ConnectionSend(Connection& connection, std::string_view bytes, int timeoutMs, const StopCheck& stop);
+Received ConnectionReceive(Connection& connection, char* buffer, int wanted, int timeoutMs, const StopCheck& stop);
 
 // HTTP steps of a connection.
 StepResult HttpFirstRequest(DownloadTask& task, Connection& connection);

@@ -3,7 +3,7 @@
 # Usage: check_imports.sh EXE OBJDUMP FORMAT   (FORMAT: pei-i386 or pei-x86-64)
 set -eu
 exe=$1 objdump=$2 format=$3
-allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|version|ws2_32|msvcrt|shlwapi|advpack|msimg32|uxtheme|winmm|crypt32|imm32|api-ms-win-crt-[a-z0-9-]+)\.dll$'
+allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|version|ws2_32|msvcrt|shlwapi|advpack|msimg32|uxtheme|winmm|crypt32|secur32|imm32|api-ms-win-crt-[a-z0-9-]+)\.dll$'
 dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
 [ -n "$dlls" ] || { echo "no imports found in $exe"; exit 1; }
 bad=$(printf '%s\n' "$dlls" | tr 'A-Z' 'a-z' | grep -Ev "$allowed" || true)

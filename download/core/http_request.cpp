@@ -16,15 +16,26 @@ Text ThroughLastSlash(std::string_view text) {
     return slash == std::string_view::npos ? Text() : Text(text.substr(0, slash + 1));
 }
 
+Text SchemeOf(const HttpRequestData& data) { return data.secure ? "https://" : "http://"; }
+
+Text Lowered(std::string_view text) {
+    Text lower;
+    for (char c : text) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    return lower;
+}
+
 }  // namespace
 
+bool UsesProxyForm(const HttpRequestData& data) { return !data.proxy.empty() && !data.secure; }
+
 HttpRequestData MakeHttpRequestData(std::string_view url, std::string_view host, std::string_view path, int port,
-                                    std::string_view proxy, std::string_view referer) {
+                                    std::string_view proxy, std::string_view referer, bool secure) {
     HttpRequestData data;
     data.host = Text(host);
     data.port = port;
     data.proxy = Text(proxy);
-    data.target = EscapeSpaces(proxy.empty() ? path : url);
+    data.secure = secure;
+    data.target = EscapeSpaces(UsesProxyForm(data) ? url : path);
     data.referer = referer.empty() ? UpToLastSlash(url) : Text(referer);
     return data;
 }
@@ -32,7 +43,7 @@ HttpRequestData MakeHttpRequestData(std::string_view url, std::string_view host,
 std::optional<Text> BuildHttpRequest(const HttpRequestData& data, std::string_view extraLine) {
     Text text = "GET " + data.target + " HTTP/1.1\r\n";
     text += "Host: " + data.host + "\r\n";
-    if (data.proxy.empty()) {
+    if (!UsesProxyForm(data)) {
         text += "Accept: */*\r\n";
         text += "Referer: " + data.referer + "\r\n";
         text += "User-Agent: " + Text(kUserAgent) + "\r\n";
@@ -57,24 +68,28 @@ bool FollowRedirect(HttpRequestData& data, std::string_view location, const std:
         if (setCookie->size() > 4086) return false;
         cookieLine = "Cookie: " + setCookie->substr(0, setCookie->find(';')) + "\r\n";
     }
-    Text lower;
-    for (char c : location.substr(0, 7)) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    Text lower = Lowered(location.substr(0, 8));
     if (lower.substr(0, 6) == "ftp://") return false;
-    if (lower == "http://") {
+    bool toSecure = lower == "https://";
+    if (toSecure || lower.substr(0, 7) == "http://") {
+        // Once secure, always secure: a redirect to plain HTTP would hand the
+        // download to anyone on the path.
+        if (data.secure && !toSecure) return false;
         ParsedUrl url = ParseUrl(location);
-        if (url.protocol != Protocol::Http || url.host.empty()) return false;
+        if (url.protocol != Protocol::Http || url.secure != toSecure || url.host.empty()) return false;
         data.host = url.host;
         data.port = url.port;
-        data.target = EscapeSpaces(data.proxy.empty() ? std::string_view(url.path) : location);
+        data.secure = toSecure;
+        data.target = EscapeSpaces(UsesProxyForm(data) ? location : std::string_view(url.path));
         data.referer = UpToLastSlash(location);
     } else {
         Text base = ThroughLastSlash(data.target);
-        if (data.proxy.empty())
+        if (!UsesProxyForm(data))
             data.target = EscapeSpaces(base + Text(location));
         else
             data.target =
-                EscapeSpaces(base.empty() ? "http://" + data.host + "/" + Text(location) : base + Text(location));
-        data.referer = UpToLastSlash("http://" + data.host + "/" + Text(location));
+                EscapeSpaces(base.empty() ? SchemeOf(data) + data.host + "/" + Text(location) : base + Text(location));
+        data.referer = UpToLastSlash(SchemeOf(data) + data.host + "/" + Text(location));
     }
     data.cookieLine = cookieLine;
     return true;
@@ -91,4 +106,11 @@ HostAndPort ProxyOf(std::string_view proxy) {
     if (colon == std::string_view::npos) return {Text(proxy), 80};
     Text port(proxy.substr(colon));
     return {Text(proxy.substr(0, colon)), PortAfterColon(port)};
+}
+
+Text BuildConnectRequest(const HttpRequestData& data) {
+    HostAndPort server = ServerOf(data);
+    Text authority = server.name + ":" + std::to_string(server.port);
+    return "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\nUser-Agent: " + Text(kUserAgent) +
+           "\r\n\r\n";
 }

@@ -17,12 +17,18 @@ struct HttpRequestData {
     Text proxy;  // empty: none
     Text referer;
     Text cookieLine;  // "Cookie: ...\r\n" after a redirect that set one
+    // Over TLS ("https://"). Through a proxy it goes by a CONNECT tunnel, so
+    // the request itself takes the direct form.
+    bool secure = false;
 };
 
 // From a parsed http:// URL. The referer is the caller's or the URL up to its
 // last "/".
 HttpRequestData MakeHttpRequestData(std::string_view url, std::string_view host, std::string_view path, int port,
-                                    std::string_view proxy, std::string_view referer);
+                                    std::string_view proxy, std::string_view referer, bool secure = false);
+
+// A plain request to a proxy: the whole URL as target, no Range or Cookie.
+bool UsesProxyForm(const HttpRequestData& data);
 
 // The request text with an extra header line ("Range: ..." or a cookie line,
 // ending in CRLF, or empty). None when it would not fit 1023 bytes: nothing
@@ -33,8 +39,8 @@ std::optional<Text> BuildHttpRequest(const HttpRequestData& data, std::string_vi
 Text RangeLine(long long offset);
 
 // Follows a Location. False (data unchanged in what matters) when the
-// cookie is too long, the location is ftp:// or an http:// one is not a
-// usable URL.
+// cookie is too long, the location is ftp://, an absolute one is not a
+// usable URL, or it would take a secure download to plain HTTP.
 bool FollowRedirect(HttpRequestData& data, std::string_view location, const std::optional<Text>& setCookie);
 
 // Where the name is resolved: the host part without its port (and whether a
@@ -46,3 +52,6 @@ struct HostAndPort {
 HostAndPort ServerOf(const HttpRequestData& data);
 // The proxy text split at its last ":" (port 80 without one).
 HostAndPort ProxyOf(std::string_view proxy);
+
+// What asks a proxy for a tunnel to the server of a secure download.
+Text BuildConnectRequest(const HttpRequestData& data);

@@ -10,13 +10,14 @@ struct Scheme {
     int sum;     // of the characters after the first
     Protocol protocol;
     int port;
+    bool secure = false;
 };
 
 // Tried in this order; a first letter that matches with a wrong sum falls
 // through to the later entries.
 constexpr Scheme kSchemes[] = {
-    {'h', 7, 496, Protocol::Http, 80},  {'f', 6, 380, Protocol::Ftp, 21},   {'m', 6, 376, Protocol::Mms, 1755},
-    {'m', 7, 492, Protocol::Mms, 1755}, {'r', 7, 495, Protocol::Rtsp, 554},
+    {'h', 7, 496, Protocol::Http, 80},  {'h', 8, 611, Protocol::Http, 443, true}, {'f', 6, 380, Protocol::Ftp, 21},
+    {'m', 6, 376, Protocol::Mms, 1755}, {'m', 7, 492, Protocol::Mms, 1755},       {'r', 7, 495, Protocol::Rtsp, 554},
 };
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
@@ -60,6 +61,7 @@ ParsedUrl ParseUrl(std::string_view url) {
     parsed.host = Text(url.substr(hostStart, slash - hostStart));
     parsed.path = Text(url.substr(slash));
     parsed.port = scheme->port;
+    parsed.secure = scheme->secure;
     std::string_view host = parsed.host;
     if (host.find(':') != std::string_view::npos) {
         std::size_t at = host.find('@');

@@ -9,6 +9,7 @@ enum class Protocol : int { None = 0, Http = 1, Ftp = 2, Mms = 3, Rtsp = 4 };
 
 struct ParsedUrl {
     Protocol protocol = Protocol::None;  // None: not recognised or no host
+    bool secure = false;                 // "https://": HTTP over TLS, port 443 unless given
     int port = 0;
     Text host;  // the host part as written, with user, password and port if any
     Text path;  // from the first "/" after the host to the end

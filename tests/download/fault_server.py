@@ -29,14 +29,19 @@ import http.server
 import os
 import re
 import socket
+import ssl
 import threading
 import time
 import urllib.parse
 
 
 class FaultServer:
-    def __init__(self, root):
+    """With `tls` (certificate, key) it speaks HTTPS, as "localhost"; its
+    dropped connections then end with a close notify."""
+
+    def __init__(self, root, tls=None):
         self.root = root
+        self.tls = tls
         self.requests = []  # (path, header text) in arrival order
         self.counts = {}
         self.lock = threading.Lock()
@@ -60,6 +65,12 @@ class FaultServer:
 
         self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
         self.httpd.daemon_threads = True
+        if tls:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(*tls)
+            # The handshake happens in the request's own thread, on first read.
+            self.httpd.socket = context.wrap_socket(self.httpd.socket, server_side=True,
+                                                    do_handshake_on_connect=False)
         self.port = self.httpd.server_address[1]
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
 
@@ -72,6 +83,8 @@ class FaultServer:
         self.httpd.server_close()
 
     def url(self, path):
+        if self.tls:
+            return f"https://localhost:{self.port}{path}"
         return f"http://127.0.0.1:{self.port}{path}"
 
     def headers_of(self, prefix):
@@ -112,6 +125,14 @@ class FaultServer:
         if drop_after is not None:
             h.wfile.write(body[:drop_after])
             h.wfile.flush()
+            if isinstance(h.connection, ssl.SSLSocket):
+                # The close notify, before the data's end; then the close
+                # itself, without waiting for the client's notify (as nginx).
+                h.connection.setblocking(False)
+                try:
+                    h.connection.unwrap()
+                except (ssl.SSLError, OSError):
+                    pass
             h.connection.shutdown(socket.SHUT_RDWR)
             h.close_connection = True
             return

@@ -8,7 +8,7 @@ namespace {
 
 HttpRequestData DataFor(const char* url, const char* proxy = "", const char* referer = "") {
     ParsedUrl parsed = ParseUrl(url);
-    return MakeHttpRequestData(url, parsed.host, parsed.path, parsed.port, proxy, referer);
+    return MakeHttpRequestData(url, parsed.host, parsed.path, parsed.port, proxy, referer, parsed.secure);
 }
 
 TEST(HttpRequest, DirectFormLineByLine) {
@@ -83,6 +83,41 @@ TEST(FollowRedirect, RelativeAbsoluteCookieAndRefusals) {
     EXPECT_FALSE(FollowRedirect(refused, "http://", std::nullopt));
     EXPECT_FALSE(FollowRedirect(refused, "x", Text(4087, 'c')));
     EXPECT_TRUE(FollowRedirect(refused, "x", Text(4086, 'c')));
+}
+
+TEST(HttpRequest, SecureThroughAProxyTunnelsAndSendsTheDirectForm) {
+    HttpRequestData data = DataFor("https://h.example:8443/d/a b.exe", "proxy:3128");
+    EXPECT_TRUE(data.secure);
+    EXPECT_FALSE(UsesProxyForm(data));
+    EXPECT_EQ(data.target, "/d/a%20b.exe");
+    EXPECT_EQ(data.referer, "https://h.example:8443/d");
+    EXPECT_EQ(
+        *BuildHttpRequest(data, RangeLine(7)),
+        "GET /d/a%20b.exe HTTP/1.1\r\nHost: h.example:8443\r\nAccept: */*\r\nReferer: https://h.example:8443/d\r\n"
+        "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\nRange: bytes=7-\r\n"
+        "Pragma: no-cache\r\nCache-Control: no-cache\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(BuildConnectRequest(data),
+              "CONNECT h.example:8443 HTTP/1.1\r\nHost: h.example:8443\r\n"
+              "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n\r\n");
+    EXPECT_EQ(BuildConnectRequest(DataFor("https://h/f")).substr(0, 24), "CONNECT h:443 HTTP/1.1\r\n");
+}
+
+TEST(FollowRedirect, UpToSecureNeverDownToPlain) {
+    HttpRequestData up = DataFor("http://h/d/f.exe", "p:1");
+    ASSERT_TRUE(FollowRedirect(up, "HTTPS://s.example/n/f.exe", std::nullopt));
+    EXPECT_TRUE(up.secure);
+    EXPECT_EQ(up.host, "s.example");
+    EXPECT_EQ(up.port, 443);
+    EXPECT_EQ(up.target, "/n/f.exe");  // the tunnel carries the direct form
+    ASSERT_TRUE(FollowRedirect(up, "g.exe", std::nullopt));
+    EXPECT_EQ(up.target, "/n/g.exe");
+    EXPECT_EQ(up.referer, "https://s.example");
+
+    HttpRequestData secure = DataFor("https://h/d/f.exe");
+    EXPECT_FALSE(FollowRedirect(secure, "http://h/d/f.exe", std::nullopt));
+    EXPECT_TRUE(secure.secure);
+    EXPECT_EQ(secure.target, "/d/f.exe");
+    EXPECT_FALSE(FollowRedirect(secure, "https://", std::nullopt));
 }
 
 }  // namespace

@@ -53,18 +53,37 @@ class Peer:
 
 class Nginx(Peer):
     """Static files from `root`, Range support, /slow/ limited per connection,
-    /moved a 302 to /moved-target."""
+    /moved a 302 to /moved-target. With `tls` (name: (certificate, key)),
+    one HTTPS server per name on a port of its own, serving the same, and
+    /to-https/ on the plain server redirecting to the "good" one."""
 
-    def __init__(self, root, rate="8m"):
+    def __init__(self, root, rate="8m", tls=None):
         self.root = root
         self.rate = rate
+        self.tls = tls or {}
         self.dir = tempfile.mkdtemp(prefix="tavrin-nginx-")
         self.port = free_port()
+        self.tls_ports = {name: free_port() for name in self.tls}
+
+    def locations(self):
+        return f"""    root {self.root};
+    location /slow/ {{ alias {self.root}/; limit_rate {self.rate}; }}
+    location = /moved {{ return 302 /moved-target; }}
+"""
 
     def __enter__(self):
         conf = os.path.join(self.dir, "nginx.conf")
         tmp = os.path.join(self.dir, "tmp")
         os.makedirs(tmp)
+        secure = "".join(f"""  server {{
+    listen 127.0.0.1:{self.tls_ports[name]} ssl;
+    ssl_certificate {certificate};
+    ssl_certificate_key {key};
+    absolute_redirect off;
+{self.locations()}  }}
+""" for name, (certificate, key) in self.tls.items())
+        upgrade = (f"    location /to-https/ {{ rewrite ^/to-https/(.*)$ https://localhost:{self.tls_ports['good']}/$1 "
+                   f"redirect; }}\n" if "good" in self.tls else "")
         with open(conf, "w") as f:
             f.write(f"""
 worker_processes 1;
@@ -81,18 +100,19 @@ http {{
   server {{
     listen 127.0.0.1:{self.port};
     absolute_redirect off;
-    root {self.root};
-    location /slow/ {{ alias {self.root}/; limit_rate {self.rate}; }}
-    location = /moved {{ return 302 /moved-target; }}
-  }}
-}}
+{self.locations()}{upgrade}  }}
+{secure}}}
 """)
         self.process = subprocess.Popen(["nginx", "-c", conf, "-p", self.dir],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for_port(self.port)
+        for port in self.tls_ports.values():
+            wait_for_port(port)
         return self
 
-    def url(self, path):
+    def url(self, path, tls=None):
+        if tls:
+            return f"https://localhost:{self.tls_ports[tls]}{path}"
         return f"http://127.0.0.1:{self.port}{path}"
 
 

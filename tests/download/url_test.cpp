@@ -15,6 +15,8 @@ TEST(ParseUrl, SchemesHostsPortsAndPaths) {
         {"http://10.0.0.5/dir/f.exe", Protocol::Http, 80, "10.0.0.5", "/dir/f.exe"},
         {"HTTP://Example.COM/A.exe", Protocol::Http, 80, "Example.COM", "/A.exe"},
         {"http://10.0.0.5:8080/f", Protocol::Http, 8080, "10.0.0.5:8080", "/f"},
+        {"https://example.com/a.exe", Protocol::Http, 443, "example.com", "/a.exe"},
+        {"HTTPS://localhost:8443/a", Protocol::Http, 8443, "localhost:8443", "/a"},
         {"ftp://host/pub/f.zip", Protocol::Ftp, 21, "host", "/pub/f.zip"},
         {"ftp://u:p@host:2121/f", Protocol::Ftp, 2121, "u:p@host:2121", "/f"},
         {"ftp://u:p@host/f", Protocol::Ftp, 21, "u:p@host", "/f"},
@@ -28,11 +30,14 @@ TEST(ParseUrl, SchemesHostsPortsAndPaths) {
         EXPECT_EQ(url.port, c.port) << c.url;
         EXPECT_EQ(url.host, c.host) << c.url;
         EXPECT_EQ(url.path, c.path) << c.url;
+        EXPECT_EQ(url.secure,
+                  std::string_view(c.url).substr(0, 5) == "https" || std::string_view(c.url).substr(0, 5) == "HTTPS")
+            << c.url;
     }
 }
 
 TEST(ParseUrl, RefusesWhatItDoesNotKnow) {
-    for (const char* url : {"", "http://", "http://host", "http:///path", "https://host/f", "gopher://h/x",
+    for (const char* url : {"", "http://", "http://host", "http:///path", "https://host", "gopher://h/x",
                             "hxxp://host/f", "http://host:0/f", "http://host:99999/f", "file:///c/x"})
         EXPECT_EQ(ParseUrl(url).protocol, Protocol::None) << url;
     // The scheme is told by a sum: another spelling with the same first letter
