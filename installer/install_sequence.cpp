@@ -16,6 +16,7 @@
 #include "layout_ids.h"
 #include "services/codepage.h"
 #include "services/core/paths.h"
+#include "services/file_digest.h"
 #include "services/files.h"
 #include "services/program.h"
 #include "services/shell.h"
@@ -82,10 +83,13 @@ void StopUnlessSizeAnnounced(InstallerState& state) {
     StopDownloadTask();
 }
 
-// The whole announced file arrived and lies on disk.
+// The whole announced file arrived, lies on disk and, when a digest was
+// given, is the file its publisher meant: the installer runs it with
+// administrator rights.
 bool DownloadIsWhole(InstallerState& state) {
     std::int32_t size = state.fileSize.load();
-    return size > 0 && state.downloadComplete.load() && FileBytes(state.taskParam.SavePath) == size;
+    if (size <= 0 || !state.downloadComplete.load() || FileBytes(state.taskParam.SavePath) != size) return false;
+    return !state.clientDigest.required || DigestMatches(state.clientDigest, FileSha256(state.taskParam.SavePath));
 }
 
 void ForgetDownload(InstallerState& state) {

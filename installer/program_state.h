@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "download/download.h"
+#include "installer/core/client_digest.h"
 #include "window/shadow.h"
 
 struct InstallerState {
@@ -30,7 +31,8 @@ struct InstallerState {
     std::atomic<std::int32_t> shortcutStepPending{0};
     // Set by EndProgram: a task stopped by the end starts no completion.
     std::atomic<bool> ending{false};
-    Text downloadAddress;  // from "up.ini", read once by the user-interface thread
+    Text downloadAddress;         // from "up.ini", read once by the user-interface thread
+    ExpectedDigest clientDigest;  // what the downloaded client must match, read with it
     ShadowInfo mainWindowShadow{MakeArgb(0, 0, 0, 50), 30.0f, 1, 1, 0, nullptr};
 };
 

@@ -8,9 +8,17 @@
 #ifndef TAVRIN_CLIENT_URL
 #error "TAVRIN_CLIENT_URL must name the built-in download address"
 #endif
+#ifndef TAVRIN_CLIENT_SHA256
+#error "TAVRIN_CLIENT_SHA256 must be defined (empty: the built-in download is not checked)"
+#endif
 
 void ReadUpdateInfo() {
-    Installer().downloadAddress = ReadIniValue(GetProgramDir() + "/up.ini", "更新信息", "下载地址", TAVRIN_CLIENT_URL);
+    InstallerState& state = Installer();
+    Text file = GetProgramDir() + "/up.ini";
+    state.downloadAddress = ReadIniValue(file, "更新信息", "下载地址", TAVRIN_CLIENT_URL);
+    bool builtInAddress = ClientDownloadUrl() == TAVRIN_CLIENT_URL;
+    state.clientDigest =
+        ChooseExpectedDigest(ReadIniValue(file, "更新信息", "SHA256"), TAVRIN_CLIENT_SHA256, builtInAddress);
 }
 
 Text ClientDownloadUrl() {

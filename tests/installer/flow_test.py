@@ -16,7 +16,9 @@ import unittest
 sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "download"))
 import installation as inst  # noqa: E402
+from certificates import make_test_certificates  # noqa: E402
 from fault_server import FaultServer  # noqa: E402
+from peers import sha256, windows_path  # noqa: E402
 from installation import (CLOSE_BUTTON, DEFAULT_FOLDER, DESKTOP_MARK, INSTALL_BUTTON, PANEL_CHEVRON,  # noqa: E402
                           SHORTCUT, START_MENU_MARK, TEXTS, Installer, clean_installation, host_path,
                           link_points_to, profile_folder, registry_values, same_bytes, xdotool)
@@ -47,11 +49,22 @@ class Flow(unittest.TestCase):
         # About three seconds for the client: the progress shows on the strip.
         cls.slow_url = cls.server.url(f"/slow/{os.path.getsize(CLIENT) // 3}/tavrin.exe")
         cls.url = cls.server.url("/file/tavrin.exe")
+        # The same client over HTTPS, from a server of a test authority that
+        # is trusted in this run's Wine prefix only.
+        cls.certificates = tempfile.mkdtemp(prefix="tavrin-certificates-")
+        paths = make_test_certificates(cls.certificates)
+        trusted = subprocess.run([inst.WINE, os.environ["TAVRIN_TRUST_ROOT"], windows_path(paths["authority"])],
+                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+        assert trusted.returncode == 0, trusted.stderr.decode("utf-8", "replace")
+        cls.secure_server = FaultServer(cls.served, tls=paths["good"]).__enter__()
+        cls.secure_url = cls.secure_server.url("/file/tavrin.exe")
 
     @classmethod
     def tearDownClass(cls):
         cls.server.__exit__(None, None, None)
+        cls.secure_server.__exit__(None, None, None)
         shutil.rmtree(cls.served, ignore_errors=True)
+        shutil.rmtree(cls.certificates, ignore_errors=True)
 
     def setUp(self):
         inst.end_leftover_programs()
@@ -70,9 +83,10 @@ class Flow(unittest.TestCase):
         self.runs.append(run)
         return run
 
-    def install(self, url=None, locale="zh_CN", shots_to=None, prepare=None):
+    def install(self, url=None, locale="zh_CN", shots_to=None, prepare=None, digest=None):
         """A default installation from a click on 快速安装; returns the run."""
-        run = self.start(url=url or self.url, env={"LANG": LOCALES[locale], "LC_ALL": LOCALES[locale]})
+        run = self.start(url=url or self.url, env={"LANG": LOCALES[locale], "LC_ALL": LOCALES[locale]},
+                         digest=digest)
         run.wait_for_window()
         if prepare:
             prepare(run)
@@ -263,6 +277,30 @@ class Flow(unittest.TestCase):
         run.wait_for_failure_notice(120)
         cut = [path for path, _ in self.server.requests if path.startswith("/cut/")]
         self.assertGreaterEqual(len(cut), 2)  # the one restart asked again
+        time.sleep(2)
+        self.assertIsNone(registry_values())
+        files = host_path(DEFAULT_FOLDER)
+        for name in ("tavrin.exe", "Uninstall.bat", "卸载.exe", "tavrin-started.txt"):
+            self.assertFalse(os.path.exists(os.path.join(files, name)), name)
+        run.click(CLOSE_BUTTON)
+        self.assertEqual(run.process.wait(timeout=30), 0)
+
+    def test_over_https_with_the_clients_digest(self):
+        asked_before = len(self.secure_server.headers_of("/file/"))
+        run = self.install(url=self.secure_url, digest=sha256(CLIENT).upper())
+        self.assert_installed(run=run)
+        self.assertEqual(len(self.secure_server.headers_of("/file/")) - asked_before, 1)
+
+    def test_a_client_that_does_not_match_its_digest_is_never_run(self):
+        wrong = "0" * 64
+        asked_before = len(self.secure_server.headers_of("/file/"))
+        run = self.start(url=self.secure_url, digest=wrong)
+        run.wait_for_window()
+        run.click(INSTALL_BUTTON)
+        time.sleep(10)
+        run.wait_for_failure_notice(120)
+        # Downloaded whole twice (the one restart), refused twice.
+        self.assertEqual(len(self.secure_server.headers_of("/file/")) - asked_before, 2)
         time.sleep(2)
         self.assertIsNone(registry_values())
         files = host_path(DEFAULT_FOLDER)

@@ -104,10 +104,10 @@ def notice_colour(shot, left, top):
 
 class Installer:
     """One run of a copy of the installer named `name` in a folder of its own
-    (with an "up.ini" naming `url` when given)."""
+    (with an "up.ini" naming `url`, and `digest` when given)."""
 
     def __init__(self, setup, name="tavrin-setup.exe", url=None, folder=None, arguments=(), env=None,
-                 start_timeout=60):
+                 start_timeout=60, digest=None):
         self.folder = folder or tempfile.mkdtemp(prefix="tavrin-installer-")
         self.path = os.path.join(self.folder, name)
         if not os.path.exists(self.path):
@@ -115,6 +115,8 @@ class Installer:
         if url is not None:
             with open(os.path.join(self.folder, "up.ini"), "wb") as f:
                 f.write(f"[更新信息]\r\n下载地址={url}\r\n".encode("gbk"))
+                if digest is not None:
+                    f.write(f"SHA256={digest}\r\n".encode("gbk"))
         self.process = subprocess.Popen([WINE, self.path, *arguments], env=dict(os.environ, **(env or {})),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self.start_timeout = start_timeout

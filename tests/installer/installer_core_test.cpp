@@ -1,12 +1,14 @@
 // The installer's decisions that need no Windows: start mode, single-instance
 // key, progress text, folder texts and choice, registry values, the two
-// uninstall texts.
+// uninstall texts, the client's expected digest.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "installer/core/client_digest.h"
 #include "installer/core/install_folder.h"
 #include "installer/core/instance_key.h"
 #include "installer/core/progress.h"
@@ -195,6 +197,45 @@ TEST(UninstallTexts, EmbeddedByteForByte) {
     EXPECT_EQ(notes.substr(0, 16), std::string_view("卸载方法如下：\r\n"));
     EXPECT_EQ(script, Stored("uninstall_script.bat"));
     EXPECT_EQ(notes, Stored("uninstall_instructions.txt"));
+}
+
+// SHA-256 of "abc".
+const char* kAbc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+
+TEST(ClientDigest, ParsesSixtyFourHexDigitsOfEitherCase) {
+    std::optional<Sha256> lower = ParseSha256(kAbc);
+    ASSERT_TRUE(lower);
+    EXPECT_EQ((*lower)[0], 0xba);
+    EXPECT_EQ((*lower)[31], 0xad);
+    std::string upper = kAbc;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(ParseSha256(" \t" + upper + " \r\n"), lower);
+    std::string text = kAbc;
+    for (const std::string& bad : {text.substr(1), text + "0", text.substr(0, 63) + "g", std::string(),
+                                   text.substr(0, 32) + " " + text.substr(32, 31)})
+        EXPECT_FALSE(ParseSha256(bad)) << bad;
+}
+
+TEST(ClientDigest, WhichDigestTheDownloadMustMatch) {
+    std::optional<Sha256> abc = ParseSha256(kAbc);
+    // Nothing given: no check, whatever arrived.
+    ExpectedDigest none = ChooseExpectedDigest("", "", true);
+    EXPECT_FALSE(none.required);
+    EXPECT_TRUE(DigestMatches(none, std::nullopt));
+    // From up.ini; it wins over the built-in one.
+    ExpectedDigest fromIni = ChooseExpectedDigest(kAbc, std::string(64, '0'), true);
+    EXPECT_TRUE(fromIni.required);
+    EXPECT_TRUE(DigestMatches(fromIni, abc));
+    EXPECT_FALSE(DigestMatches(fromIni, ParseSha256(std::string(64, '0'))));
+    EXPECT_FALSE(DigestMatches(fromIni, std::nullopt));  // the file could not be read
+    // The built-in digest belongs to the built-in address only.
+    EXPECT_TRUE(ChooseExpectedDigest("  ", kAbc, true).required);
+    EXPECT_TRUE(DigestMatches(ChooseExpectedDigest("", kAbc, true), abc));
+    EXPECT_FALSE(ChooseExpectedDigest("", kAbc, false).required);
+    // A value that is no digest asks for a check that nothing passes.
+    ExpectedDigest broken = ChooseExpectedDigest("not-a-digest", "", false);
+    EXPECT_TRUE(broken.required);
+    EXPECT_FALSE(DigestMatches(broken, abc));
 }
 
 }  // namespace
