@@ -26,8 +26,8 @@ void FreeToken(SecBuffer& token) {
 int SendToken(Socket& socket, SecBuffer& token, int timeoutMs, const StopCheck& stop) {
     int code = 0;
     if (token.pvBuffer && token.cbBuffer > 0)
-        code = SendWithTimeout(socket, std::string_view(static_cast<char*>(token.pvBuffer), token.cbBuffer),
-                               timeoutMs, stop);
+        code = SendWithTimeout(socket, std::string_view(static_cast<char*>(token.pvBuffer), token.cbBuffer), timeoutMs,
+                               stop);
     FreeToken(token);
     return code;
 }
@@ -180,7 +180,8 @@ Received TlsChannel::Receive(Socket& socket, char* buffer, int wanted, int timeo
     if (!buffer) return {0, -4};
     while (true) {
         if (plainStart_ < plain_.size()) {
-            int n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(wanted), plain_.size() - plainStart_));
+            int n =
+                static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(wanted), plain_.size() - plainStart_));
             std::memcpy(buffer, plain_.data() + plainStart_, static_cast<std::size_t>(n));
             plainStart_ += static_cast<std::size_t>(n);
             return {n, 0};
@@ -222,11 +223,10 @@ int TlsChannel::Send(Socket& socket, std::string_view bytes, int timeoutMs, cons
     while (!bytes.empty()) {
         std::size_t part = std::min<std::size_t>(bytes.size(), sizes_.cbMaximumMessage);
         std::memcpy(record.data() + sizes_.cbHeader, bytes.data(), part);
-        SecBuffer buffers[4] = {
-            {sizes_.cbHeader, SECBUFFER_STREAM_HEADER, record.data()},
-            {static_cast<ULONG>(part), SECBUFFER_DATA, record.data() + sizes_.cbHeader},
-            {sizes_.cbTrailer, SECBUFFER_STREAM_TRAILER, record.data() + sizes_.cbHeader + part},
-            {0, SECBUFFER_EMPTY, nullptr}};
+        SecBuffer buffers[4] = {{sizes_.cbHeader, SECBUFFER_STREAM_HEADER, record.data()},
+                                {static_cast<ULONG>(part), SECBUFFER_DATA, record.data() + sizes_.cbHeader},
+                                {sizes_.cbTrailer, SECBUFFER_STREAM_TRAILER, record.data() + sizes_.cbHeader + part},
+                                {0, SECBUFFER_EMPTY, nullptr}};
         SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
         if (EncryptMessage(&context_, 0, &desc, 0) != SEC_E_OK) return kSendError;
         std::size_t total = buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer;
@@ -250,8 +250,8 @@ TlsOutcome TlsChannel::CheckCertificate() {
     chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
     PCCERT_CHAIN_CONTEXT chain = nullptr;
     // The server's own store carries the intermediates it sent.
-    BOOL built = CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara, 0, nullptr,
-                                         &chain);
+    BOOL built =
+        CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara, 0, nullptr, &chain);
     CertFreeCertificateContext(certificate);
     if (!built || !chain) return TlsOutcome::BadCertificate;
     // Checked here too: Wine's policy check lets a chain through whose

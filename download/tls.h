@@ -16,12 +16,12 @@
 enum class TlsOutcome {
     Ready,
     Stopped,
-    NetworkFailed,  // the connection failed or closed during the handshake: worth a retry
+    NetworkFailed,    // the connection failed or closed during the handshake: worth a retry
     HandshakeFailed,  // the peers found no common ground
-    Untrusted,      // no chain to a trusted root
-    Expired,        // outside its validity dates
-    WrongHost,      // made out for another name
-    BadCertificate  // refused by the system for another reason
+    Untrusted,        // no chain to a trusted root
+    Expired,          // outside its validity dates
+    WrongHost,        // made out for another name
+    BadCertificate    // refused by the system for another reason
 };
 
 class TlsChannel {

@@ -29,8 +29,7 @@ std::optional<std::array<std::uint8_t, 32>> FileSha256(std::string_view path) {
     if (!file) return std::nullopt;
     // The AES provider is the one that knows SHA-256; no key container is needed.
     UniqueHandle<CryptProviderPolicy> provider;
-    if (!CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
-        return std::nullopt;
+    if (!CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) return std::nullopt;
     UniqueHandle<CryptHashPolicy> hash;
     if (!CryptCreateHash(provider.get(), CALG_SHA_256, 0, 0, hash.put())) return std::nullopt;
     std::vector<BYTE> block(1 << 16);
