@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Throughput of tavrin-fetch (1 and 4 connections) against curl and aria2c
-(1 and 4 connections) on a 256 MiB file from nginx on loopback, unthrottled
-and with nginx limiting each connection to 8 MB/s. Every figure is printed
-as a ratio to curl's in the same run. Needs a Wine session in the
-environment (bench/run sets one up)."""
+(1 and 4 connections) on a 256 MiB file from nginx on loopback, over HTTP
+and over HTTPS, unthrottled and with nginx limiting each connection to
+8 MB/s. Every figure is printed as a ratio to curl's over the same scheme in
+the same run. Needs a Wine session in the environment (bench/run sets one
+up) and the test authority's trust tool (TAVRIN_TRUST_ROOT)."""
 import os
 import re
 import subprocess
@@ -12,6 +13,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "download"))
+from certificates import make_test_certificates  # noqa: E402
 from peers import Nginx, make_file, sha256, windows_path  # noqa: E402
 
 SIZE = 256 << 20
@@ -34,16 +36,23 @@ def tavrin(url, target, connections):
     return (float(inner.group(1)) / 1000 if inner else seconds), run.returncode
 
 
-def curl(url, target):
-    run = subprocess.run(["curl", "-s", "-o", target, "-w", "%{time_total}", url], stdout=subprocess.PIPE)
-    return float(run.stdout), run.returncode
+def curl(url, target, authority):
+    run = subprocess.run(["curl", "-s", "--cacert", authority, "-o", target, "-w", "%{time_total}", url],
+                         stdout=subprocess.PIPE)
+    return float(run.stdout or 0), run.returncode
 
 
-def aria2c(url, target, connections):
+def aria2c(url, target, connections, authority):
     folder, name = os.path.split(target)
     seconds, run = timed(["aria2c", "-q", "--allow-overwrite=true", "--file-allocation=none", "-x", str(connections),
-                          "-s", str(connections), "--min-split-size=1M", "-d", folder, "-o", name, url])
+                          "-s", str(connections), "--min-split-size=1M", f"--ca-certificate={authority}", "-d",
+                          folder, "-o", name, url])
     return seconds, run.returncode
+
+
+def trust_in_wine(authority_der):
+    subprocess.run([os.environ.get("TAVRIN_WINE", "wine"), os.environ["TAVRIN_TRUST_ROOT"],
+                    windows_path(authority_der)], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def main():
@@ -51,15 +60,20 @@ def main():
     saved = tempfile.mkdtemp(prefix="tavrin-bench-saved-")
     source = make_file(served, "big.bin", SIZE)
     expected = sha256(source)
-    with Nginx(served, rate="8m") as nginx:
-        for label, path in (("unthrottled", "/big.bin"), ("8 MB/s per connection", "/slow/big.bin")):
-            url = nginx.url(path)
+    certificates = make_test_certificates(tempfile.mkdtemp(prefix="tavrin-bench-certificates-"))
+    trust_in_wine(certificates["authority"])
+    authority = certificates["authority"][:-len(".der")] + ".pem"
+    with Nginx(served, rate="8m", tls={"good": certificates["good"]}) as nginx:
+        cases = [(f"{scheme}, {label}", nginx.url(path, tls=tls))
+                 for scheme, tls in (("HTTP", None), ("HTTPS", "good"))
+                 for label, path in (("unthrottled", "/big.bin"), ("8 MB/s per connection", "/slow/big.bin"))]
+        for label, url in cases:
             figures = {}
-            for name, run in (("curl", lambda t: curl(url, t)),
+            for name, run in (("curl", lambda t: curl(url, t, authority)),
                               ("tavrin-fetch 1", lambda t: tavrin(url, t, 1)),
                               ("tavrin-fetch 4", lambda t: tavrin(url, t, 4)),
-                              ("aria2c 1", lambda t: aria2c(url, t, 1)),
-                              ("aria2c 4", lambda t: aria2c(url, t, 4))):
+                              ("aria2c 1", lambda t: aria2c(url, t, 1, authority)),
+                              ("aria2c 4", lambda t: aria2c(url, t, 4, authority))):
                 target = os.path.join(saved, name.replace(" ", "-") + ".bin")
                 if os.path.exists(target):
                     os.remove(target)
@@ -75,7 +89,7 @@ def main():
             one, four = figures["tavrin-fetch 1"], figures["tavrin-fetch 4"]
             if one:
                 print(f"  tavrin-fetch 4 / 1: {four / one:.2f}")
-    subprocess.run(["rm", "-rf", served, saved])
+    subprocess.run(["rm", "-rf", served, saved, os.path.dirname(authority)])
 
 
 if __name__ == "__main__":
