@@ -117,12 +117,19 @@ class Installer:
                 f.write(f"[更新信息]\r\n下载地址={url}\r\n".encode("gbk"))
                 if digest is not None:
                     f.write(f"SHA256={digest}\r\n".encode("gbk"))
+        # Standard error goes to a file: a pipe nobody reads fills up, and a
+        # program writing to it (Wine's or qemu's warnings) would then hang.
+        self.errors = tempfile.TemporaryFile()
         self.process = subprocess.Popen([WINE, self.path, *arguments], env=dict(os.environ, **(env or {})),
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                                        stdout=subprocess.DEVNULL, stderr=self.errors)
         self.start_timeout = start_timeout
         self.notices = []
         width, data = screenshot()
         self.left, self.top = (width - 1215) // 2, (len(data) // (3 * width) - 750) // 2
+
+    def standard_error(self):
+        self.errors.seek(0)
+        return self.errors.read().decode("utf-8", "replace")
 
     def at(self, point):
         return self.left + point[0], self.top + point[1]
@@ -140,7 +147,8 @@ class Installer:
             if condition(shot):
                 return shot
             if self.process.poll() is not None:
-                raise AssertionError(f"{what}: the installer ended with {self.process.returncode}")
+                raise AssertionError(f"{what}: the installer ended with {self.process.returncode}; "
+                                     f"standard error: {self.standard_error()[-2000:]!r}")
             time.sleep(0.3)
         raise AssertionError(what)
 

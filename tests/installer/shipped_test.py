@@ -58,8 +58,9 @@ def wait_for(condition, timeout, what, process=None):
         if condition():
             return
         if process and process.poll() is not None:
+            process.errors.seek(0)
             raise AssertionError(f"{what}: the program ended with {process.returncode}; "
-                                 f"standard error: {process.stderr.read().decode('utf-8', 'replace')[-2000:]!r}")
+                                 f"standard error: {process.errors.read().decode('utf-8', 'replace')[-2000:]!r}")
         time.sleep(0.5)
     raise AssertionError(what)
 
@@ -73,8 +74,10 @@ class ShippedExecutable(unittest.TestCase):
         shutil.copy(SETUP, path)
         xdotool("mousemove", 5, 5)  # off the window: its controls show their resting pictures
         began = time.time()
+        errors = tempfile.TemporaryFile()  # a pipe nobody reads could fill up and hang the program
         process = subprocess.Popen([os.environ.get("TAVRIN_WINE", "wine"), path],
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                                   stdout=subprocess.DEVNULL, stderr=errors)
+        process.errors = errors
         try:
             width, data = screenshot()
             left, top = (width - 1215) // 2, (len(data) // (3 * width) - 750) // 2
