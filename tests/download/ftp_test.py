@@ -17,14 +17,21 @@ STARTED = 5
 MiB = 1 << 20
 
 
-class Vsftpd(Peer):
-    """Anonymous downloads from `root`, passive ports in a private range."""
+class FtpPeer(Peer):
+    """An FTP server of the system's: anonymous downloads from `root`,
+    passive ports in a private range."""
 
     def __init__(self, root):
         self.root = root
-        self.dir = tempfile.mkdtemp(prefix="tavrin-vsftpd-")
+        self.dir = tempfile.mkdtemp(prefix=f"tavrin-{type(self).__name__.lower()}-")
         self.port = free_port()
         self.passive = free_port()
+
+    def url(self, path):
+        return f"ftp://127.0.0.1:{self.port}{path}"
+
+
+class Vsftpd(FtpPeer):
 
     def __enter__(self):
         conf = os.path.join(self.dir, "vsftpd.conf")
@@ -53,19 +60,10 @@ vsftpd_log_file={self.dir}/log
         wait_for_port(self.port)
         return self
 
-    def url(self, path):
-        return f"ftp://127.0.0.1:{self.port}{path}"
 
-
-class Pyftpdlib(Peer):
+class Pyftpdlib(FtpPeer):
     """A strict server: REST and SIZE are refused while the type is ASCII, its
     starting type. It comes with Debian's own Python, not the one running us."""
-
-    def __init__(self, root):
-        self.root = root
-        self.dir = tempfile.mkdtemp(prefix="tavrin-pyftpdlib-")
-        self.port = free_port()
-        self.passive = free_port()
 
     def __enter__(self):
         self.process = subprocess.Popen(
@@ -73,9 +71,6 @@ class Pyftpdlib(Peer):
              "-r", f"{self.passive}-{self.passive + 20}"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for_port(self.port)
         return self
-
-    def url(self, path):
-        return f"ftp://127.0.0.1:{self.port}{path}"
 
 
 def own_address_is_loopback():

@@ -10,6 +10,14 @@ import time
 APPLICATION_DATA = 23
 
 
+def shut_down(*sockets):
+    for s in sockets:
+        try:
+            s.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+
+
 class TlsRelay:
     def __init__(self, target_port, piece=None, piece_bytes=0, cut_after=None, cuts=1):
         """`piece`: forward the server's first `piece_bytes` bytes in pieces of
@@ -59,11 +67,7 @@ class TlsRelay:
         except OSError:
             pass
         finally:
-            for s in (source, sink):
-                try:
-                    s.shutdown(socket.SHUT_RDWR)
-                except OSError:
-                    pass
+            shut_down(source, sink)
 
     def pump_to_client(self, server, client, cut):
         client.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
@@ -99,9 +103,6 @@ class TlsRelay:
         except OSError:
             pass
         finally:
-            for s in (server, client):
-                try:
-                    s.shutdown(socket.SHUT_RDWR)
-                except OSError:
-                    pass
-                s.close()
+            shut_down(server, client)
+            server.close()
+            client.close()
