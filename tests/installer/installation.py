@@ -191,6 +191,7 @@ class Installer:
         if self.process.poll() is None:
             self.process.kill()
         self.process.wait()
+        self.errors.close()
 
 
 def same_bytes(a, b):
