@@ -13,7 +13,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "download"))
-from certificates import make_test_certificates  # noqa: E402
+from certificates import make_test_certificates, trust_in_wine_prefix  # noqa: E402
 from peers import Nginx, make_file, sha256, windows_path  # noqa: E402
 
 SIZE = 256 << 20
@@ -50,18 +50,13 @@ def aria2c(url, target, connections, authority):
     return seconds, run.returncode
 
 
-def trust_in_wine(authority_der):
-    subprocess.run([os.environ.get("TAVRIN_WINE", "wine"), os.environ["TAVRIN_TRUST_ROOT"],
-                    windows_path(authority_der)], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
 def main():
     served = tempfile.mkdtemp(prefix="tavrin-bench-")
     saved = tempfile.mkdtemp(prefix="tavrin-bench-saved-")
     source = make_file(served, "big.bin", SIZE)
     expected = sha256(source)
     certificates = make_test_certificates(tempfile.mkdtemp(prefix="tavrin-bench-certificates-"))
-    trust_in_wine(certificates["authority"])
+    trust_in_wine_prefix(certificates["authority"])
     authority = certificates["authority"][:-len(".der")] + ".pem"
     with Nginx(served, rate="8m", tls={"good": certificates["good"]}) as nginx:
         cases = [(f"{scheme}, {label}", nginx.url(path, tls=tls))

@@ -4,6 +4,8 @@ certificates from it, good and bad."""
 import os
 import subprocess
 
+from peers import wine, windows_path
+
 CA_CONFIG = """[ca]
 default_ca = test_ca
 [test_ca]
@@ -72,3 +74,12 @@ def make_test_certificates(folder):
         paths[name] = (os.path.join(other, f"{name}.pem"), os.path.join(other, f"{name}.key"))
     paths["authority"] = os.path.join(folder, "ca.der")
     return paths
+
+
+def trust_in_wine_prefix(authority_der):
+    """Adds the authority to the trusted roots of the running Wine session's
+    prefix (never the host's), with the trust_root tool of TAVRIN_TRUST_ROOT."""
+    trusted = subprocess.run([wine(), os.environ["TAVRIN_TRUST_ROOT"], windows_path(authority_der)],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+    if trusted.returncode != 0:
+        raise RuntimeError("the test authority could not be trusted: " + trusted.stderr.decode("utf-8", "replace"))

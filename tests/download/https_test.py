@@ -3,16 +3,15 @@ and a relay, all on 127.0.0.1, with certificates of the test's own authority.
 The authority is trusted inside the Wine prefix of this run only."""
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from certificates import make_test_certificates  # noqa: E402
+from certificates import make_test_certificates, trust_in_wine_prefix  # noqa: E402
 from fault_server import FaultServer  # noqa: E402
 from http_test import ERROR, INFO, MiB, SENT, STARTED, Files  # noqa: E402
-from peers import Nginx, Tinyproxy, fetch, windows_path, wine  # noqa: E402
+from peers import Nginx, Tinyproxy, fetch, windows_path  # noqa: E402
 from tls_relay import TlsRelay  # noqa: E402
 
 RETRY = "等待5秒后重试"
@@ -25,9 +24,7 @@ class Https(Files, unittest.TestCase):
         super().setUpClass()
         cls.certificates = tempfile.mkdtemp(prefix="tavrin-certificates-")
         cls.paths = make_test_certificates(cls.certificates)
-        trusted = subprocess.run([wine(), os.environ["TAVRIN_TRUST_ROOT"], windows_path(cls.paths["authority"])],
-                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
-        assert trusted.returncode == 0, trusted.stderr.decode("utf-8", "replace")
+        trust_in_wine_prefix(cls.paths["authority"])
         for size in SIZES:
             cls.serve(f"f{size}.bin", size)
         servers = {name: cls.paths[name] for name in ("good", "other_host", "expired", "untrusted", "impostor")}

@@ -16,9 +16,9 @@ import unittest
 sys.path.insert(0, os.path.dirname(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "download"))
 import installation as inst  # noqa: E402
-from certificates import make_test_certificates  # noqa: E402
+from certificates import make_test_certificates, trust_in_wine_prefix  # noqa: E402
 from fault_server import FaultServer  # noqa: E402
-from peers import sha256, windows_path  # noqa: E402
+from peers import sha256  # noqa: E402
 from installation import (CLOSE_BUTTON, DEFAULT_FOLDER, DESKTOP_MARK, INSTALL_BUTTON, PANEL_CHEVRON,  # noqa: E402
                           SHORTCUT, START_MENU_MARK, TEXTS, Installer, clean_installation, host_path,
                           link_points_to, profile_folder, registry_values, same_bytes, xdotool)
@@ -53,9 +53,7 @@ class Flow(unittest.TestCase):
         # is trusted in this run's Wine prefix only.
         cls.certificates = tempfile.mkdtemp(prefix="tavrin-certificates-")
         paths = make_test_certificates(cls.certificates)
-        trusted = subprocess.run([inst.WINE, os.environ["TAVRIN_TRUST_ROOT"], windows_path(paths["authority"])],
-                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
-        assert trusted.returncode == 0, trusted.stderr.decode("utf-8", "replace")
+        trust_in_wine_prefix(paths["authority"])
         cls.secure_server = FaultServer(cls.served, tls=paths["good"]).__enter__()
         cls.secure_url = cls.secure_server.url("/file/tavrin.exe")
 
