@@ -266,7 +266,7 @@ class Faults(Files, unittest.TestCase):
                 filler.connect_ex(("127.0.0.1", port))
                 fillers.append(filler)
             result = fetch(f"http://127.0.0.1:{port}/f.bin", windows_path(self.target("hang.bin")),
-                           "--connect-timeout", 500, "--stop-after", 6500)
+                           "--connect-timeout", 500, "--stop-after", 8500)
         finally:
             for filler in fillers:
                 filler.close()
