@@ -5,9 +5,36 @@
 #include <algorithm>
 #include <cstring>
 
+#include "frame/core/fatal.h"
 #include "services/codepage.h"
+#include "services/system_dlls.h"
 
 namespace {
+
+// secur32 and crypt32 are no KnownDLLs: their functions come from the
+// system folder's copies. Schannel's functions arrive as one table.
+const SecurityFunctionTableW& Sspi() {
+    static const SecurityFunctionTableW* table =
+        SystemFunction<INIT_SECURITY_INTERFACE_W>(L"secur32.dll", "InitSecurityInterfaceW")();
+    CheckInvariant(table != nullptr, "the system's security interface is missing");
+    return *table;
+}
+
+struct Crypt32 {
+    decltype(&CertGetCertificateChain) getChain =
+        SystemFunction<decltype(&CertGetCertificateChain)>(L"crypt32.dll", "CertGetCertificateChain");
+    decltype(&CertFreeCertificateChain) freeChain =
+        SystemFunction<decltype(&CertFreeCertificateChain)>(L"crypt32.dll", "CertFreeCertificateChain");
+    decltype(&CertFreeCertificateContext) freeCertificate =
+        SystemFunction<decltype(&CertFreeCertificateContext)>(L"crypt32.dll", "CertFreeCertificateContext");
+    decltype(&CertVerifyCertificateChainPolicy) verifyPolicy =
+        SystemFunction<decltype(&CertVerifyCertificateChainPolicy)>(L"crypt32.dll", "CertVerifyCertificateChainPolicy");
+};
+
+const Crypt32& Crypt() {
+    static const Crypt32 functions;
+    return functions;
+}
 
 constexpr ULONG kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
                                 ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM | ISC_REQ_EXTENDED_ERROR;
@@ -17,7 +44,7 @@ constexpr std::size_t kIncomingLimit = 1 << 16;
 constexpr unsigned char kAlertRecord = 21;  // the first byte of an alert record before TLS 1.3
 
 void FreeToken(SecBuffer& token) {
-    if (token.pvBuffer) FreeContextBuffer(token.pvBuffer);
+    if (token.pvBuffer) Sspi().FreeContextBuffer(token.pvBuffer);
     token.pvBuffer = nullptr;
     token.cbBuffer = 0;
 }
@@ -47,8 +74,8 @@ TlsOutcome FromPolicyError(DWORD error) {
 }  // namespace
 
 void TlsChannel::Reset() {
-    if (hasContext_) DeleteSecurityContext(&context_);
-    if (hasCredentials_) FreeCredentialsHandle(&credentials_);
+    if (hasContext_) Sspi().DeleteSecurityContext(&context_);
+    if (hasCredentials_) Sspi().FreeCredentialsHandle(&credentials_);
     hasContext_ = hasCredentials_ = ready_ = closed_ = false;
     incomingBytes_ = 0;
     plain_.clear();
@@ -66,16 +93,17 @@ TlsOutcome TlsChannel::Handshake(Socket& socket, const Text& hostName, int timeo
     settings.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
     TimeStamp expiry;
     wchar_t package[] = UNISP_NAME_W;
-    if (AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &settings, nullptr, nullptr,
-                                  &credentials_, &expiry) != SEC_E_OK)
+    if (Sspi().AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &settings, nullptr, nullptr,
+                                         &credentials_, &expiry) != SEC_E_OK)
         return TlsOutcome::HandshakeFailed;
     hasCredentials_ = true;
 
     SecBuffer out = {0, SECBUFFER_TOKEN, nullptr};
     SecBufferDesc outDesc = {SECBUFFER_VERSION, 1, &out};
     ULONG attributes = 0;
-    SECURITY_STATUS status = InitializeSecurityContextW(&credentials_, nullptr, hostName_.data(), kContextFlags, 0, 0,
-                                                        nullptr, 0, &context_, &outDesc, &attributes, &expiry);
+    SECURITY_STATUS status =
+        Sspi().InitializeSecurityContextW(&credentials_, nullptr, hostName_.data(), kContextFlags, 0, 0, nullptr, 0,
+                                          &context_, &outDesc, &attributes, &expiry);
     if (status != SEC_I_CONTINUE_NEEDED) {
         FreeToken(out);
         return TlsOutcome::HandshakeFailed;
@@ -85,7 +113,7 @@ TlsOutcome TlsChannel::Handshake(Socket& socket, const Text& hostName, int timeo
     if (sent != 0) return sent == kStopped ? TlsOutcome::Stopped : TlsOutcome::NetworkFailed;
     TlsOutcome outcome = ContinueHandshake(socket, timeoutMs, stop);
     if (outcome != TlsOutcome::Ready) return outcome;
-    if (QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
+    if (Sspi().QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
         return TlsOutcome::HandshakeFailed;
     outcome = CheckCertificate();
     ready_ = outcome == TlsOutcome::Ready;
@@ -107,8 +135,9 @@ TlsOutcome TlsChannel::ContinueHandshake(Socket& socket, int timeoutMs, const St
         SecBufferDesc outDesc = {SECBUFFER_VERSION, 1, &out};
         ULONG attributes = 0;
         TimeStamp expiry;
-        SECURITY_STATUS status = InitializeSecurityContextW(&credentials_, &context_, hostName_.data(), kContextFlags,
-                                                            0, 0, &inDesc, 0, nullptr, &outDesc, &attributes, &expiry);
+        SECURITY_STATUS status =
+            Sspi().InitializeSecurityContextW(&credentials_, &context_, hostName_.data(), kContextFlags, 0, 0, &inDesc,
+                                              0, nullptr, &outDesc, &attributes, &expiry);
         if (status == SEC_E_INCOMPLETE_MESSAGE) {  // the record arrived in part: wait for the rest
             FreeToken(out);
             needData = true;
@@ -155,7 +184,7 @@ SECURITY_STATUS TlsChannel::DecryptRecord() {
                             {0, SECBUFFER_EMPTY, nullptr},
                             {0, SECBUFFER_EMPTY, nullptr}};
     SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
-    SECURITY_STATUS status = DecryptMessage(&context_, &desc, 0, nullptr);
+    SECURITY_STATUS status = Sspi().DecryptMessage(&context_, &desc, 0, nullptr);
     if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE && status != SEC_I_CONTEXT_EXPIRED) return status;
     if (plainStart_ == plain_.size()) {
         plain_.clear();
@@ -205,7 +234,7 @@ Received TlsChannel::Receive(Socket& socket, char* buffer, int wanted, int timeo
                 TlsOutcome outcome = ContinueHandshake(socket, timeoutMs, stop);
                 if (outcome == TlsOutcome::Stopped) return {0, kStopped};
                 if (outcome != TlsOutcome::Ready) return {0, kReceiveError};
-                QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
+                Sspi().QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
                 continue;
             }
             if (status != SEC_E_INCOMPLETE_MESSAGE) return {0, kReceiveError};
@@ -228,7 +257,7 @@ int TlsChannel::Send(Socket& socket, std::string_view bytes, int timeoutMs, cons
                                 {sizes_.cbTrailer, SECBUFFER_STREAM_TRAILER, record.data() + sizes_.cbHeader + part},
                                 {0, SECBUFFER_EMPTY, nullptr}};
         SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
-        if (EncryptMessage(&context_, 0, &desc, 0) != SEC_E_OK) return kSendError;
+        if (Sspi().EncryptMessage(&context_, 0, &desc, 0) != SEC_E_OK) return kSendError;
         std::size_t total = buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer;
         int code = SendWithTimeout(socket, std::string_view(record.data(), total), timeoutMs, stop);
         if (code != 0) return code;
@@ -239,7 +268,8 @@ int TlsChannel::Send(Socket& socket, std::string_view bytes, int timeoutMs, cons
 
 TlsOutcome TlsChannel::CheckCertificate() {
     PCCERT_CONTEXT certificate = nullptr;
-    if (QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK || !certificate)
+    if (Sspi().QueryContextAttributesW(&context_, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK ||
+        !certificate)
         return TlsOutcome::BadCertificate;
     char serverAuth[] = szOID_PKIX_KP_SERVER_AUTH;
     LPSTR usages[] = {serverAuth};
@@ -251,8 +281,8 @@ TlsOutcome TlsChannel::CheckCertificate() {
     PCCERT_CHAIN_CONTEXT chain = nullptr;
     // The server's own store carries the intermediates it sent.
     BOOL built =
-        CertGetCertificateChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara, 0, nullptr, &chain);
-    CertFreeCertificateContext(certificate);
+        Crypt().getChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara, 0, nullptr, &chain);
+    Crypt().freeCertificate(certificate);
     if (!built || !chain) return TlsOutcome::BadCertificate;
     // Checked here too: Wine's policy check lets a chain through whose
     // signatures fail, as with an authority that only borrowed the name of a
@@ -260,7 +290,7 @@ TlsOutcome TlsChannel::CheckCertificate() {
     constexpr DWORD kNotTrusted =
         CERT_TRUST_IS_NOT_SIGNATURE_VALID | CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN;
     if (chain->TrustStatus.dwErrorStatus & kNotTrusted) {
-        CertFreeCertificateChain(chain);
+        Crypt().freeChain(chain);
         return TlsOutcome::Untrusted;
     }
     HTTPSPolicyCallbackData server = {};
@@ -272,7 +302,7 @@ TlsOutcome TlsChannel::CheckCertificate() {
     policy.pvExtraPolicyPara = &server;
     CERT_CHAIN_POLICY_STATUS result = {};
     result.cbSize = sizeof result;
-    BOOL checked = CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &result);
-    CertFreeCertificateChain(chain);
+    BOOL checked = Crypt().verifyPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &result);
+    Crypt().freeChain(chain);
     return checked ? FromPolicyError(result.dwError) : TlsOutcome::BadCertificate;
 }

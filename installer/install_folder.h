@@ -2,6 +2,7 @@
 // The installation folder on disk: what a folder holds, creating it level by
 // level, and the folder field's text.
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "installer/core/install_folder.h"
@@ -15,7 +16,16 @@ std::int64_t FileBytes(std::string_view path);
 // What the folder holds, as far as choosing it goes.
 FolderContents ExamineFolder(std::string_view folder);
 
+// The folder text resolved as Windows resolves it (GetFullPathNameW, then
+// the long form of names that exist), when it may be the installation
+// folder: see AcceptedFolder, with the drive roots, the Windows folder, the
+// user's profile and its Desktop, Documents and Downloads protected, and no
+// folder that is a link (a reparse point) taken.
+std::optional<Text> AcceptedInstallFolder(std::string_view text);
+
 // Creates every missing level of the folder; failures show in the result.
+// Levels outside the Program Files folders get an access list of their own
+// (see CreateProtectedFolder), as Program Files has.
 bool CreateFolderLevels(std::string_view folder);
 
 // The options panel's folder field.

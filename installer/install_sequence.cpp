@@ -5,6 +5,8 @@
 #include "download/core/state_blob.h"
 #include "frame/core/event.h"
 #include "installer/animation.h"
+#include "installer/client_signer.h"
+#include "installer/core/client_image.h"
 #include "installer/core/progress.h"
 #include "installer/install_folder.h"
 #include "installer/program_state.h"
@@ -16,6 +18,7 @@
 #include "layout_ids.h"
 #include "services/codepage.h"
 #include "services/core/paths.h"
+#include "services/code_signature.h"
 #include "services/file_digest.h"
 #include "services/files.h"
 #include "services/program.h"
@@ -41,18 +44,23 @@ void AskForAnotherFolder(std::string_view why) {
 // delete whole, or the click goes no further. A folder holding someone
 // else's files gives way to its "tavrin" subfolder, shown in the field.
 bool SettleInstallFolder() {
-    Text chosen = FolderField();
-    if (!IsUsableFolderText(chosen)) {
+    std::optional<Text> chosen = AcceptedInstallFolder(FolderField());
+    if (!chosen) {
         AskForAnotherFolder("安装目录无效，请选择其他安装目录");
         return false;
     }
-    Text folder = InstallFolderText(chosen);
+    Text folder = InstallFolderText(*chosen);
+    SetFolderField(folder);
     Text subfolder = JoinPath(folder, kProductSubfolder);
     switch (ChooseInstallFolder(IsEmptyOrDriveRoot(folder), ExamineFolder(folder), ExamineFolder(subfolder))) {
         case FolderChoice::AsChosen: return true;
-        case FolderChoice::Subfolder: SetFolderField(subfolder); return true;
-        case FolderChoice::Refused: AskForAnotherFolder("安装目录中已有其他文件，请选择其他安装目录"); return false;
+        case FolderChoice::Subfolder:
+            if (!AcceptedInstallFolder(subfolder)) break;
+            SetFolderField(subfolder);
+            return true;
+        case FolderChoice::Refused: break;
     }
+    AskForAnotherFolder("安装目录中已有其他文件，请选择其他安装目录");
     return false;
 }
 
@@ -83,13 +91,28 @@ void StopUnlessSizeAnnounced(InstallerState& state) {
     StopDownloadTask();
 }
 
-// The whole announced file arrived, lies on disk and, when a digest was
-// given, is the file its publisher meant: the installer runs it with
-// administrator rights.
+// With a publisher set, from whatever address the client came: a valid
+// signature whose chain holds the publisher's certificate. The system
+// checks the signature and its chain; the certificate is checked here, as
+// Wine's check (and a machine that trusts a stray authority) would take a
+// chain from anyone.
+bool IsSignedByThePublisher(const Text& client) {
+    Text setting = ClientSignerSetting();
+    if (setting.empty()) return true;
+    std::optional<Sha256> publisher = ParseSha256(setting);
+    return publisher && SignedUnder(client, *publisher);
+}
+
+// The whole announced file arrived, lies on disk, is a Windows program and,
+// when a digest was given, is the file its publisher meant: the installer
+// runs it with administrator rights.
 bool DownloadIsWhole(InstallerState& state) {
     std::int32_t size = state.fileSize.load();
-    if (size <= 0 || !state.downloadComplete.load() || FileBytes(state.taskParam.SavePath) != size) return false;
-    return !state.clientDigest.required || DigestMatches(state.clientDigest, FileSha256(state.taskParam.SavePath));
+    const Text& client = state.taskParam.SavePath;
+    if (size <= 0 || !state.downloadComplete.load() || FileBytes(client) != size) return false;
+    if (!IsWindowsProgramImage(ReadFileStart(client, kImageHeadBytes))) return false;
+    if (state.clientDigest.required && !DigestMatches(state.clientDigest, FileSha256(client))) return false;
+    return IsSignedByThePublisher(client);
 }
 
 void ForgetDownload(InstallerState& state) {

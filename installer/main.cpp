@@ -6,5 +6,9 @@
 #include "frame/frame.h"
 #include "installer/start_up.h"
 #include "layout_ids.h"
+#include "services/system_dlls.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { RunProgram({layout::main_window::kWindow, EnterInstaller}); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RestrictDllSearchToSystem();
+    RunProgram({layout::main_window::kWindow, EnterInstaller});
+}

@@ -27,8 +27,8 @@ void RegisterProduct() {
     for (const RegistryEntry& entry : ProductRegistration(product)) {
         Text path = Text(kUninstallKey) + "\\" + entry.name;
         if (const auto* number = std::get_if<std::int32_t>(&entry.data))
-            WriteRegistryValue(kLocalMachine, path, *number);
+            WriteRegistryValue(kLocalMachine, path, *number, RegistryView::Bits32);
         else
-            WriteRegistryValue(kLocalMachine, path, std::get<Text>(entry.data));
+            WriteRegistryValue(kLocalMachine, path, std::get<Text>(entry.data), RegistryView::Bits32);
     }
 }

@@ -30,10 +30,14 @@ bool RemovePreviousInstallation() {
     Text client = JoinPath(folder, "tavrin.exe");
 
     ShowNotice("正在卸载旧版本文件", 2, 100);
-    Text script = JoinPath(folder, "Uninstall.bat");
-    WriteUninstallScript(script);
-    ShellRun(kVerbOpen, script, {}, {}, kShowHidden);
-    ClientGoneWithin10Seconds(client);
+    // The script's "rd /s" would follow a link: with one that stays, only
+    // the removal below, which never enters a link, deletes anything.
+    if (RemoveLinksInside(folder)) {
+        Text script = JoinPath(folder, "Uninstall.bat");
+        WriteUninstallScript(script);
+        ShellRun(kVerbOpen, script, {}, {}, kShowHidden);
+        ClientGoneWithin10Seconds(client);
+    }
     DeleteFolderTree(folder.substr(0, folder.size() - 1));
 
     if (FileFound(client)) {

@@ -65,11 +65,17 @@ bool GuardSingleInstance(HWND window, std::string_view name) {
     KernelHandle existing(OpenFileMappingA(FILE_MAP_READ, TRUE, key.c_str()));
     if (!existing) {
         KernelHandle section(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4, key.c_str()));
-        if (section) {
-            PublishWindow(section.get(), window);
-            guardSection = std::move(section);
+        // Two starts at the same moment both miss the open; the later create
+        // then finds the section of the earlier one.
+        if (section && GetLastError() == ERROR_ALREADY_EXISTS) {
+            existing = std::move(section);
+        } else {
+            if (section) {
+                PublishWindow(section.get(), window);
+                guardSection = std::move(section);
+            }
+            return false;
         }
-        return false;
     }
     HWND first = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(ReadPublishedWindow(existing.get())));
     if (first && IsWindow(first)) BringWindowForward(first);

@@ -13,6 +13,7 @@
 #include "installer/uninstall_files.h"
 #include "layout_ids.h"
 #include "services/core/paths.h"
+#include "services/files.h"
 #include "services/program.h"
 #include "services/shell.h"
 #include "window/notice_strip.h"
@@ -26,9 +27,12 @@ namespace {
 // the script deletes that folder whole, so it must be an installation.
 Text OwnInstallation() { return InstallFolderText(GetProgramDir()); }
 
+// A copy run from a Downloads folder that holds a client and an uninstaller
+// must not take that folder for an installation: the folder's own checks
+// come first.
 bool IsOwnFolderAnInstallation() {
     Text folder = OwnInstallation();
-    return !IsEmptyOrDriveRoot(folder) && IsProductInstallation(ExamineFolder(folder));
+    return AcceptedInstallFolder(folder) && IsProductInstallation(ExamineFolder(folder));
 }
 
 // Writes the script beside the program and starts it hidden.
@@ -41,9 +45,11 @@ QuietUninstallResult StartUninstallScript() {
 }  // namespace
 
 void RunQuietUninstall() {
-    QuietUninstallResult result = !IsAdministrator()             ? kNoAdministratorRights
-                                  : !IsOwnFolderAnInstallation() ? kNotAnInstallation
-                                                                 : StartUninstallScript();
+    // The script's "rd /s" would follow a link: the folder's links go first.
+    QuietUninstallResult result = !IsAdministrator()                      ? kNoAdministratorRights
+                                  : !IsOwnFolderAnInstallation()          ? kNotAnInstallation
+                                  : !RemoveLinksInside(OwnInstallation()) ? kLinkStays
+                                                                          : StartUninstallScript();
     ShutDown(result);
     ExitProcess(static_cast<UINT>(result));  // not reached: ShutDown ends the process
 }
@@ -55,6 +61,10 @@ EventResult OnUninstallClicked(const EventArgs&) {
     }
     if (!IsOwnFolderAnInstallation()) {
         ShowNotice("此目录不是 Tavrin 的安装目录，未做任何更改", 2, 10);
+        return std::nullopt;
+    }
+    if (!RemoveLinksInside(OwnInstallation())) {  // the script's "rd /s" would follow it
+        ShowNotice("安装目录中有无法删除的链接，已停止卸载", 2, 10);
         return std::nullopt;
     }
     ShowNotice("正在卸载", 2, 100);

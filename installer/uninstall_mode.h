@@ -15,4 +15,5 @@ enum QuietUninstallResult : int {
     kNotAnInstallation = 2,  // the program's folder is not an installation of the product
     kScriptNotWritten = 3,
     kScriptNotStarted = 4,
+    kLinkStays = 5,  // a link in the folder could not be removed: the script's "rd /s" would follow it
 };

@@ -4,7 +4,7 @@
 
 #include "frame/core/fatal.h"
 #include "services/codepage.h"
-#include "services/program.h"
+#include "services/system_dlls.h"
 
 namespace {
 
@@ -31,18 +31,14 @@ bool IsOrdinalName(const char* name) {
     return true;
 }
 
-// A DLL named with a drive is loaded from there. Otherwise the system folder
-// comes first and the program's own folder second: an installer usually
-// starts from a download folder, where a planted DLL must not win over the
-// system's.
+// A DLL named with a drive is loaded from there; any other from the system
+// folder only, never from the program's own folder: an installer usually
+// starts from a download folder, where anyone may have dropped a DLL.
 ModuleHandle LoadDeclaredDll(const std::string& dll) {
     std::wstring wide = ToWideText(dll);
     if (dll.find(':') != std::string::npos)
         return ModuleHandle(LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    if (HMODULE system = LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
-        return ModuleHandle(system);
-    std::wstring local = ToWideText(GetProgramDir() + "\\" + dll);
-    return ModuleHandle(LoadLibraryExW(local.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    return LoadSystemDll(wide);
 }
 
 [[noreturn]] void ReportUnresolved(const DeclaredFunction& entry) {

@@ -11,10 +11,29 @@
 
 // One folder level, default security.
 bool CreateFolder(std::string_view path);
+// One folder level with the access list Program Files has: administrators
+// and SYSTEM full control, users read and execute, nothing inherited from
+// the parent, and all of it inherited by what is written into the folder.
+// A folder under a drive root would otherwise let every user replace what
+// an administrator later runs.
+bool CreateProtectedFolder(std::string_view path);
+// The access list of the folder as the system's text form (SDDL); empty
+// when it cannot be read.
+Text FolderAccessText(std::string_view path);
 // Removes the folder and everything in it; entries whose names begin with "."
-// are left alone, and so are files that cannot be deleted. Refuses an empty
-// path and a drive root. True if the folder itself is gone.
+// are left alone, and so are files that cannot be deleted. A link (junction,
+// symbolic link, mount point) is removed as itself and never entered, the
+// folder itself included. Refuses an empty path and a drive root. True if
+// the folder itself is gone.
 bool DeleteFolderTree(std::string_view path);
+// Removes every link inside the folder, at any depth, and nothing else: what
+// deletes the folder afterwards (a script's "rd /s") then meets none. False
+// when a link stays (Wine cannot remove a directory link; neither can a
+// process without the right), and then nothing may delete the folder by a
+// means that follows links. Refuses an empty path and a drive root.
+bool RemoveLinksInside(std::string_view path);
+// Up to `count` bytes from the file's start; empty when it cannot be read.
+Bytes ReadFileStart(std::string_view fileName, std::size_t count);
 // Replaces an existing destination.
 bool CopyFileOver(std::string_view source, std::string_view destination);
 // Creates or truncates the file (no sharing while writing) and writes the

@@ -34,16 +34,17 @@ LSTATUS SetValue(HKEY key, const std::wstring& name, const RegistryValue& value)
 
 }  // namespace
 
-bool WriteRegistryValue(int root, std::string_view path, const RegistryValue& value) {
+bool WriteRegistryValue(int root, std::string_view path, const RegistryValue& value, RegistryView view) {
+    REGSAM access = KEY_WRITE | (view == RegistryView::Bits32 ? KEY_WOW64_32KEY : 0);
     int slash = FindTextLast(path, "\\");
     std::string_view keyPath = slash > 0 ? path.substr(0, static_cast<std::size_t>(slash - 1)) : std::string_view();
     std::string_view valueName = slash > 0 ? path.substr(static_cast<std::size_t>(slash)) : path;
 
     std::wstring wideKey = ToWideText(keyPath);
     RegistryKey key;
-    if (RegOpenKeyExW(RootKey(root), wideKey.c_str(), 0, KEY_WRITE, key.put()) != ERROR_SUCCESS &&
-        RegCreateKeyExW(RootKey(root), wideKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                        key.put(), nullptr) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(RootKey(root), wideKey.c_str(), 0, access, key.put()) != ERROR_SUCCESS &&
+        RegCreateKeyExW(RootKey(root), wideKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key.put(),
+                        nullptr) != ERROR_SUCCESS)
         return false;
     return SetValue(key.get(), ToWideText(valueName), value) == ERROR_SUCCESS;
 }

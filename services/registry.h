@@ -10,7 +10,12 @@
 // An integer is written as REG_DWORD, a text as REG_SZ, bytes as REG_BINARY.
 using RegistryValue = std::variant<std::int32_t, Text, Bytes>;
 
+// Which of the two registry views of 64-bit Windows a key is in; 32-bit
+// Windows has one, and both name it.
+enum class RegistryView { Native, Bits32 };
+
 // `path` is the key path and the value name joined by a backslash; with no
 // backslash the value goes to the root itself. Missing key levels are
 // created. True if the value was written.
-bool WriteRegistryValue(int root, std::string_view path, const RegistryValue& value);
+bool WriteRegistryValue(int root, std::string_view path, const RegistryValue& value,
+                        RegistryView view = RegistryView::Native);

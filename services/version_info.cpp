@@ -6,8 +6,23 @@
 
 #include "services/codepage.h"
 #include "services/core/paths.h"
+#include "services/system_dlls.h"
 
 namespace {
+
+// version.dll is no KnownDLL: its functions come from the system folder's copy.
+struct VersionDll {
+    decltype(&GetFileVersionInfoSizeW) infoSize =
+        SystemFunction<decltype(&GetFileVersionInfoSizeW)>(L"version.dll", "GetFileVersionInfoSizeW");
+    decltype(&GetFileVersionInfoW) info =
+        SystemFunction<decltype(&GetFileVersionInfoW)>(L"version.dll", "GetFileVersionInfoW");
+    decltype(&VerQueryValueW) query = SystemFunction<decltype(&VerQueryValueW)>(L"version.dll", "VerQueryValueW");
+};
+
+const VersionDll& Version() {
+    static const VersionDll functions;
+    return functions;
+}
 
 constexpr std::size_t kMemberLimit = 255;
 
@@ -20,7 +35,7 @@ Text Member(const std::vector<BYTE>& data, const std::wstring& table, const wcha
     std::wstring query = L"\\StringFileInfo\\" + table + L"\\" + key;
     wchar_t* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) || !value) return {};
+    if (!Version().query(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) || !value) return {};
     Text text = FromWideText(std::wstring_view(value, length));
     if (text.size() > kMemberLimit) text.resize(kMemberLimit);
     return text;
@@ -44,14 +59,14 @@ bool ReadVersionInfo(std::string_view fileName, FileVersionInfo& info) {
     info = {};
     std::wstring wideName = ToWideText(fileName);
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeW(wideName.c_str(), &ignored);
+    DWORD size = Version().infoSize(wideName.c_str(), &ignored);
     if (size == 0) return false;
     std::vector<BYTE> data(size);
-    if (!GetFileVersionInfoW(wideName.c_str(), 0, size, data.data())) return false;
+    if (!Version().info(wideName.c_str(), 0, size, data.data())) return false;
 
     Translation* entries = nullptr;
     UINT bytes = 0;
-    VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&entries), &bytes);
+    Version().query(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&entries), &bytes);
     std::size_t count = entries ? bytes / sizeof(Translation) : 0;
     Text table = count > 0 ? VersionTableName(entries[0].language, entries[0].codePage) : Text(kDefaultVersionTable);
     std::wstring wideTable = ToWideText(table);

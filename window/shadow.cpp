@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "services/handle.h"
+#include "services/system_dlls.h"
 #include "window/shadow_render.h"
 
 namespace {
@@ -96,8 +97,8 @@ LRESULT CALLBACK ShadowWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 // Looks for the hardware drawing path and lets it go again: the software
 // renderer is the one used, but the libraries are probed as the system does.
 void ProbeHardwareDrawing() {
-    ModuleHandle d3d(LoadLibraryExW(L"d3d11.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    ModuleHandle d2d(LoadLibraryExW(L"d2d1.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    ModuleHandle d3d = LoadSystemDll(L"d3d11.dll");
+    ModuleHandle d2d = LoadSystemDll(L"d2d1.dll");
     if (!d3d || !d2d) return;
     if (!GetProcAddress(d3d.get(), "D3D11CreateDevice")) return;
     using CreateFactory = HRESULT(WINAPI*)(int type, const GUID& iid, const void* options, void** factory);

@@ -8,9 +8,33 @@
 
 #include "services/core/values.h"
 
-// A drive letter, a colon and a backslash: the only kind of folder text the
-// installer writes to ("/" counts as "\"). Anything else is refused.
+#include <optional>
+#include <span>
+
+// The folder text as Windows resolves a drive-absolute path: "/" as "\",
+// repeated separators merged, "." dropped, ".." taking the level before it
+// (never above the root), trailing blanks and dots of the last name dropped.
+// Without a trailing backslash but for a root ("C:\"). Empty for a text that
+// does not begin with a drive letter, a colon and a separator.
+Text ResolveFolderText(std::string_view folder);
+
+// A resolved folder the installer writes to and may later delete whole: a
+// drive letter, a colon and a backslash, no character Windows refuses in a
+// name, no level ending in a blank or dot, and none of the characters the
+// uninstall script cannot carry (kScriptUnsafeCharacters).
 bool IsUsableFolderText(std::string_view folder);
+
+// The uninstall script echoes its folder unquoted (& and ^ are commands and
+// escapes there), is started through cmd (% expands a variable, ! one too
+// where delayed expansion is on) and hands the folder to PowerShell inside
+// single quotes (' ends them, and so do the curved quotes PowerShell takes
+// for one) as a -Path ([ ] are wildcards, ` their escape).
+inline constexpr std::string_view kScriptUnsafeCharacters = "&^%!'[]`";
+
+// The folder chosen, resolved, when it may be the installation folder: a
+// usable text that is none of the protected folders (compared without
+// regard to case, trailing backslashes aside) and not a drive root.
+std::optional<Text> AcceptedFolder(std::string_view folder, std::span<const Text> protectedFolders);
 
 // "/" as "\" and exactly one trailing backslash.
 Text InstallFolderText(std::string_view field);

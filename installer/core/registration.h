@@ -8,8 +8,9 @@
 
 #include "services/core/values.h"
 
-inline constexpr std::string_view kUninstallKey =
-    "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\tavrin";
+// In the 32-bit view: on 64-bit Windows that is WOW6432Node's copy, where a
+// 32-bit program's entry belongs; on 32-bit Windows the only one.
+inline constexpr std::string_view kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\tavrin";
 inline constexpr std::string_view kDisplayName = "Tavrin 端口映射";
 
 struct RegistryEntry {

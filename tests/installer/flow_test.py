@@ -19,6 +19,7 @@ import installation as inst  # noqa: E402
 from certificates import make_test_certificates, trust_in_wine_prefix  # noqa: E402
 from fault_server import FaultServer  # noqa: E402
 from peers import sha256  # noqa: E402
+from signing import Publishers  # noqa: E402
 from installation import (CLOSE_BUTTON, DEFAULT_FOLDER, DESKTOP_MARK, INSTALL_BUTTON, PANEL_CHEVRON,  # noqa: E402
                           SHORTCUT, START_MENU_MARK, TEXTS, Installer, clean_installation, host_path,
                           link_points_to, profile_folder, registry_values, same_bytes, xdotool)
@@ -45,6 +46,9 @@ class Flow(unittest.TestCase):
     def setUpClass(cls):
         cls.served = tempfile.mkdtemp(prefix="tavrin-served-")
         shutil.copy(CLIENT, os.path.join(cls.served, "tavrin.exe"))
+        # What a misconfigured server answers with status 200 at the client's address.
+        with open(os.path.join(cls.served, "error-page.exe"), "wb") as f:
+            f.write(b"<!DOCTYPE html><html><head><title>Not Found</title></head><body>gone</body></html>\n" * 50)
         cls.server = FaultServer(cls.served).__enter__()
         # About three seconds for the client: the progress shows on the strip.
         cls.slow_url = cls.server.url(f"/slow/{os.path.getsize(CLIENT) // 3}/tavrin.exe")
@@ -81,10 +85,10 @@ class Flow(unittest.TestCase):
         self.runs.append(run)
         return run
 
-    def install(self, url=None, locale="zh_CN", shots_to=None, prepare=None, digest=None):
+    def install(self, url=None, locale="zh_CN", shots_to=None, prepare=None, digest=None, setup=None, env=None):
         """A default installation from a click on 快速安装; returns the run."""
-        run = self.start(url=url or self.url, env={"LANG": LOCALES[locale], "LC_ALL": LOCALES[locale]},
-                         digest=digest)
+        run = self.start(setup, url=url or self.url, digest=digest,
+                         env=dict({"LANG": LOCALES[locale], "LC_ALL": LOCALES[locale]}, **(env or {})))
         run.wait_for_window()
         if prepare:
             prepare(run)
@@ -179,7 +183,78 @@ class Flow(unittest.TestCase):
 
         run = self.install(prepare=choose)
         self.assert_installed(folder, run, shortcuts=False)
+        # A folder under a drive root does not take the root's access list,
+        # which lets every user write. Wine keeps no list (it maps one to
+        # Unix mode bits): what shows is that Everyone has no entry, and on
+        # the host that nobody but the owner may write there.
+        access = inst.folder_access(folder)
+        self.assertTrue(access.startswith("D:"), access)
+        self.assertNotIn(";WD)", access)
+        self.assertEqual(os.stat(host_path(folder)).st_mode & 0o022, 0)
         shutil.rmtree(host_path(folder), ignore_errors=True)
+
+    def test_a_folder_name_the_uninstall_script_cannot_carry_is_refused(self):
+        folder = "C:\\tools&calc"
+        shutil.rmtree(host_path(folder), ignore_errors=True)
+        asked_before = len(self.server.requests)
+        run = self.start(url=self.url)
+        run.wait_for_window()
+        run.type_folder(folder)
+        run.click(PANEL_CHEVRON)
+        run.click(INSTALL_BUTTON)
+        run.wait_for_failure_notice(60)
+        self.assertIn("orange", run.notices)  # 安装目录无效，请选择其他安装目录
+        self.assertFalse(os.path.exists(host_path(folder)))
+        self.assertEqual(len(self.server.requests), asked_before)
+        self.assertIsNone(registry_values())
+        self.assertIsNone(run.process.poll())
+        run.click(CLOSE_BUTTON)
+        self.assertEqual(run.process.wait(timeout=30), 0)
+
+    def plant_link(self, folder=DEFAULT_FOLDER):
+        """A directory link in the installation to a folder that holds a file:
+        Wine shows a Unix symbolic link as a directory reparse point."""
+        target = host_path("C:\\link-target")
+        shutil.rmtree(target, ignore_errors=True)
+        os.makedirs(target)
+        kept = os.path.join(target, "keep.txt")
+        with open(kept, "w") as f:
+            f.write("not the installer's")
+        link = os.path.join(host_path(folder), "link")
+        os.symlink(target, link)
+        self.addCleanup(shutil.rmtree, target, True)
+        return kept, link
+
+    def test_no_delete_follows_a_link_in_an_installation(self):
+        """Windows removes a directory link as itself (RemoveDirectoryW). Wine
+        cannot remove one at all (it looks through it), and its "rd /s"
+        follows it: there the link stays, and nothing that would follow it
+        runs."""
+        self.install()
+        kept, link = self.plant_link()
+        # With a link that stays, the old installation's script (and its
+        # taskkill) is not run: a client still running abandons the removal.
+        self.wait_for_file(os.path.join(host_path(DEFAULT_FOLDER), "tavrin-started.txt"), "the client was not started")
+        inst.end_leftover_programs()
+        run = self.install()  # over the installation with the link
+        self.assert_installed(run=run)
+        self.assertTrue(os.path.exists(kept), "the removal followed the link")
+        self.assertTrue(os.path.lexists(link))
+
+        run = self.start(name="卸载.exe", folder=host_path(DEFAULT_FOLDER))
+        run.wait_for_window()
+        run.click(INSTALL_BUTTON)  # the uninstall button
+        run.wait_for_failure_notice(60)  # 安装目录中有无法删除的链接，已停止卸载
+        self.assertIsNone(run.process.poll())
+        self.assertTrue(os.path.exists(kept), "the uninstaller followed the link")
+        self.assertIsNotNone(registry_values())
+        run.click(CLOSE_BUTTON)
+        self.assertEqual(run.process.wait(timeout=30), 0)
+
+        self.assertEqual(self.uninstall_quietly(), 5)  # the link stays
+        time.sleep(3)
+        self.assertTrue(os.path.exists(kept), '"卸载.exe /S" followed the link')
+        self.assertTrue(os.path.exists(os.path.join(host_path(DEFAULT_FOLDER), "tavrin.exe")))
 
     def test_someones_files_are_kept_through_install_and_uninstall(self):
         folder = "C:\\somebodys-folder"
@@ -270,12 +345,13 @@ class Flow(unittest.TestCase):
         run.click(CLOSE_BUTTON)
         self.assertEqual(run.process.wait(timeout=30), 0)
 
-    def install_until_it_fails(self, url, digest=None):
-        """A click on 快速安装 that ends in the failure notice; returns the run."""
-        run = self.start(url=url, digest=digest)
+    def install_until_it_fails(self, url, digest=None, setup=None, env=None, settle=10):
+        """A click on 快速安装 that ends in the failure notice; returns the run.
+        The strip shows from the first notice to the end of the failure's."""
+        run = self.start(setup, url=url, digest=digest, env=env)
         run.wait_for_window()
         run.click(INSTALL_BUTTON)
-        time.sleep(10)
+        time.sleep(settle)
         run.wait_for_failure_notice(120)
         return run
 
@@ -293,6 +369,31 @@ class Flow(unittest.TestCase):
         cut = [path for path, _ in self.server.requests if path.startswith("/cut/")]
         self.assertGreaterEqual(len(cut), 2)  # the one restart asked again
         self.assert_nothing_installed_and_close(run)
+
+    def test_an_error_page_served_as_the_client_is_never_installed(self):
+        run = self.install_until_it_fails(self.server.url("/file/error-page.exe"), settle=0)
+        self.assertGreaterEqual(len([p for p, _ in self.server.requests if p == "/file/error-page.exe"]), 2)
+        self.assert_nothing_installed_and_close(run)
+
+    def publishers(self):
+        """Signing certificates made for this run, their roots trusted in the prefix."""
+        if not hasattr(Flow, "signing"):
+            Flow.signing = Publishers(tempfile.mkdtemp(prefix="tavrin-publishers-", dir=self.certificates))
+        return Flow.signing
+
+    def test_a_client_signed_by_the_publisher_installs_and_no_other_does(self):
+        publishers = self.publishers()
+        pinned = {"TAVRIN_TEST_CLIENT_SIGNER": publishers.pins["root"]}
+        # From any address, also one that "up.ini" names: unsigned is refused.
+        run = self.install_until_it_fails(self.url, setup=SEAM_SETUP, env=pinned)
+        self.assert_nothing_installed_and_close(run)
+        clean_installation()
+        # Signed through the publisher's intermediate: installed.
+        signed = publishers.sign(CLIENT, os.path.join(self.served, "signed.exe"))
+        run = self.install(self.server.url("/file/signed.exe"), setup=SEAM_SETUP, env=pinned)
+        self.assertTrue(same_bytes(os.path.join(host_path(DEFAULT_FOLDER), "tavrin.exe"), signed))
+        self.wait_for_file(os.path.join(host_path(DEFAULT_FOLDER), "tavrin-started.txt"), "the client was not started")
+        self.assertIsNotNone(registry_values())
 
     def test_over_https_with_the_clients_digest(self):
         asked_before = len(self.secure_server.headers_of("/file/"))
@@ -371,6 +472,77 @@ class Flow(unittest.TestCase):
         while window_ids("tavrin-setup.exe") and time.time() < end:
             time.sleep(0.5)
         self.assertEqual(window_ids("tavrin-setup.exe"), [])
+
+    def test_two_installers_started_together_make_one_window(self):
+        folder = tempfile.mkdtemp(prefix="tavrin-installer-")
+        both = [self.start(folder=folder, launch=False), self.start(folder=folder, launch=False)]
+        began = time.time()
+        for run in both:
+            run.launch()
+        self.assertLess(time.time() - began, 0.05)
+        end = time.time() + 60
+        while all(run.process.poll() is None for run in both) and time.time() < end:
+            time.sleep(0.2)
+        ended = [run for run in both if run.process.poll() is not None]
+        self.assertEqual(len(ended), 1, "both installers run")
+        self.assertEqual(ended[0].process.returncode, 0)
+        stays = next(run for run in both if run.process.poll() is None)
+        stays.wait_for_window()
+        time.sleep(2)
+        self.assertIsNone(stays.process.poll())
+        stays.click(CLOSE_BUTTON)
+        self.assertEqual(stays.process.wait(timeout=30), 0)
+
+    def planted_dlls(self, folder):
+        """DLLs a web page dropped into `folder`: one for every DLL that the
+        program (or a system DLL on its behalf) loads and that is not a
+        KnownDLL, each leaving a marker when loaded."""
+        os.makedirs(folder, exist_ok=True)
+        source = os.environ["TAVRIN_PLANTED_DLLS"]
+        for name in os.listdir(source):
+            shutil.copy(os.path.join(source, name), os.path.join(folder, name))
+        return folder
+
+    def test_no_dll_planted_beside_the_program_is_loaded(self):
+        markers = tempfile.mkdtemp(prefix="tavrin-markers-")
+        self.addCleanup(shutil.rmtree, markers, True)
+        # Wine searches those names as Windows does: the program's folder first.
+        names = os.environ["TAVRIN_PLANTED_NAMES"]
+        overrides = ";".join(o for o in (os.environ.get("WINEDLLOVERRIDES"), f"{names}=n,b") if o)
+        env = {"WINEDLLOVERRIDES": overrides, "TAVRIN_PLANTED_MARKERS": "Z:" + markers.replace("/", "\\")}
+
+        # Wine's own user32.dll imports version.dll (Windows' does not, and
+        # its imports come from the system folder): under Wine the planted
+        # copy is loaded at every start, before any of the program's code.
+        # What shows the program's own use is the client's version as
+        # registered (the planted copy's stubs would give none).
+        def loaded():
+            return sorted(m for m in os.listdir(markers) if not m.startswith("version.dll-"))
+
+        downloads = self.planted_dlls(tempfile.mkdtemp(prefix="tavrin-installer-"))
+        run = self.start(folder=downloads, url=self.url, env=env)
+        run.wait_for_window()
+        run.click(INSTALL_BUTTON)
+        self.assertEqual(run.wait_for_end(), 0)
+        self.assert_installed(run=run)  # DisplayVersion "2.4.1.0" among them
+        self.assertEqual(loaded(), [], "a default installation")
+
+        # The copy without rights starts its elevated twin from the same folder.
+        relaunching = self.planted_dlls(tempfile.mkdtemp(prefix="tavrin-installer-"))
+        run = self.start(SEAM_SETUP, folder=relaunching, env=dict(env, TAVRIN_TEST_ELEVATED="0"))
+        self.assertEqual(run.process.wait(timeout=60), 0)
+        end = time.time() + 60
+        while not window_ids("tavrin-setup.exe"):
+            self.assertLess(time.time(), end, "the relaunched copy shows no window")
+            time.sleep(0.5)
+        time.sleep(3)
+        inst.end_leftover_programs()
+        self.assertEqual(loaded(), [], "the elevated relaunch")
+
+        self.planted_dlls(host_path(DEFAULT_FOLDER))
+        self.assertEqual(self.uninstall_quietly(env=env), 0)
+        self.wait_until_uninstalled()
+        self.assertEqual(loaded(), [], '"卸载.exe /S"')
 
     def test_a_second_start_brings_the_first_forward_and_ends(self):
         first = self.start()

@@ -17,7 +17,12 @@ WINE = os.environ.get("TAVRIN_WINE", "wine")
 PREFIX = os.environ.get("WINEPREFIX", "")
 SKIN = (24, 26, 33)
 NOTICE_COLOURS = {"green": (69, 185, 124), "red": (196, 66, 52), "orange": (250, 167, 85)}
-UNINSTALL_KEY = r"HKLM\SOFTWARE\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall\tavrin"
+# Where the list of installed programs reads a 32-bit program's entry: on
+# 64-bit Windows the 32-bit view's copy under WOW6432Node, on 32-bit Windows
+# the one key there is.
+UNINSTALL_KEY = (r"HKLM\SOFTWARE\WOW6432Node\Microsoft\Windows\CurrentVersion\Uninstall\tavrin"
+                 if os.environ.get("WINEARCH") == "win64" else
+                 r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\tavrin")
 DEFAULT_FOLDER = r"C:\Program Files (x86)\tavrin"
 SHORTCUT = "Tavrin 端口映射.lnk"
 TEXTS = os.path.join(os.path.dirname(__file__), "..", "..", "installer", "texts")
@@ -102,12 +107,30 @@ def notice_colour(shot, left, top):
     return next((name for name, c in NOTICE_COLOURS.items() if close_to(colour, c, 6)), None)
 
 
+_screen = []
+
+
+def window_corner():
+    """Where the centred main window's corner lies; the screen is measured once,
+    so that two programs can be started a few milliseconds apart."""
+    if not _screen:
+        width, data = screenshot()
+        _screen.append(((width - 1215) // 2, (len(data) // (3 * width) - 750) // 2))
+    return _screen[0]
+
+
+def folder_access(windows_path):
+    """The folder's access list as the program reads it (SDDL)."""
+    run = wine_run(os.environ["TAVRIN_FOLDER_ACCESS"], windows_path)
+    return run.stdout.decode("utf-8", "replace").strip()
+
+
 class Installer:
     """One run of a copy of the installer named `name` in a folder of its own
     (with an "up.ini" naming `url`, and `digest` when given)."""
 
     def __init__(self, setup, name="tavrin-setup.exe", url=None, folder=None, arguments=(), env=None,
-                 start_timeout=60, digest=None):
+                 start_timeout=60, digest=None, launch=True):
         self.folder = folder or tempfile.mkdtemp(prefix="tavrin-installer-")
         self.path = os.path.join(self.folder, name)
         if not os.path.exists(self.path):
@@ -120,12 +143,17 @@ class Installer:
         # Standard error goes to a file: a pipe nobody reads fills up, and a
         # program writing to it (Wine's or qemu's warnings) would then hang.
         self.errors = tempfile.TemporaryFile()
-        self.process = subprocess.Popen([WINE, self.path, *arguments], env=dict(os.environ, **(env or {})),
-                                        stdout=subprocess.DEVNULL, stderr=self.errors)
+        self.command = [WINE, self.path, *arguments]
+        self.env = dict(os.environ, **(env or {}))
+        self.process = None
+        if launch:
+            self.launch()
         self.start_timeout = start_timeout
         self.notices = []
-        width, data = screenshot()
-        self.left, self.top = (width - 1215) // 2, (len(data) // (3 * width) - 750) // 2
+        self.left, self.top = window_corner()
+
+    def launch(self):
+        self.process = subprocess.Popen(self.command, env=self.env, stdout=subprocess.DEVNULL, stderr=self.errors)
 
     def standard_error(self):
         self.errors.seek(0)
@@ -188,9 +216,10 @@ class Installer:
         return self.process.returncode
 
     def stop(self):
-        if self.process.poll() is None:
+        if self.process and self.process.poll() is None:
             self.process.kill()
-        self.process.wait()
+        if self.process:
+            self.process.wait()
         self.errors.close()
 
 

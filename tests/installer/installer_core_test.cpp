@@ -9,6 +9,7 @@
 #include <string>
 
 #include "installer/core/client_digest.h"
+#include "installer/core/client_image.h"
 #include "installer/core/install_folder.h"
 #include "installer/core/instance_key.h"
 #include "installer/core/progress.h"
@@ -107,6 +108,62 @@ TEST(InstallFolder, OnlyDriveLetterPathsWithoutReservedCharacters) {
         {"", false},
     };
     for (const Row& row : rows) EXPECT_EQ(IsUsableFolderText(row.folder), row.usable) << row.folder;
+}
+
+// What a typed folder resolves to, as Windows would resolve it, and whether
+// it is taken. Resolved texts are compared as they would be written to disk.
+TEST(InstallFolder, TextsAsResolvedAndWhetherTaken) {
+    const std::vector<Text> kept = {"C:\\Windows", "C:\\Users\\john.smith", "C:\\Users\\john.smith\\Desktop",
+                                    "C:\\Users\\john.smith\\Documents\\", "C:\\Users\\john.smith\\Downloads"};
+    struct Row {
+        std::string typed, resolved;
+        bool taken;
+    } rows[] = {
+        {"C:\\Program Files (x86)\\tavrin", "C:\\Program Files (x86)\\tavrin", true},
+        {"d:/apps//tavrin/", "d:\\apps\\tavrin", true},
+        {"D:\\tavrin. . ", "D:\\tavrin", true},
+        {"D:\\a\\.\\b\\..\\tavrin", "D:\\a\\tavrin", true},
+        {"C:\\Users\\john.smith\\Desktop\\tavrin", "C:\\Users\\john.smith\\Desktop\\tavrin", true},
+        {"C:\\" + kTrailBackslash + "\\x", "C:\\" + kTrailBackslash + "\\x", true},
+        // Each of these is the drive root to Windows.
+        {"C:\\", "C:\\", false},
+        {"C:\\ ", "C:\\", false},
+        {"C:\\.", "C:\\", false},
+        {"C:\\x\\..", "C:\\", false},
+        {"C:\\..\\..", "C:\\", false},
+        {"C:/ . /", "C:\\", false},
+        // The protected folders, in any case and with trailing separators.
+        {"c:\\windows\\", "c:\\windows", false},
+        {"C:\\Users\\John.Smith", "C:\\Users\\John.Smith", false},
+        {"C:\\Users\\john.smith\\Desktop\\x\\..", "C:\\Users\\john.smith\\Desktop", false},
+        {"C:\\Users\\john.smith\\documents", "C:\\Users\\john.smith\\documents", false},
+        {"C:\\Users\\john.smith\\Downloads.", "C:\\Users\\john.smith\\Downloads", false},
+        // Names the uninstall script cannot carry, and names Windows would
+        // read otherwise than written.
+        {"C:\\a&calc", "C:\\a&calc", false},
+        {"C:\\it's", "C:\\it's", false},
+        {"C:\\a[1]", "C:\\a[1]", false},
+        {"C:\\a`b", "C:\\a`b", false},
+        {"C:\\%TEMP%", "C:\\%TEMP%", false},
+        {"C:\\a!b!", "C:\\a!b!", false},
+        {"C:\\a^b", "C:\\a^b", false},
+        {"C:\\\xA1\xAEx\xA1\xAF", "C:\\\xA1\xAEx\xA1\xAF", false},
+        {"C:\\x \\tavrin", "C:\\x \\tavrin", false},
+        {"C:\\x.\\tavrin", "C:\\x.\\tavrin", false},
+        {"C:\\a|b", "C:\\a|b", false},
+        {"C:tavrin", "", false},
+        {"\\\\?\\C:\\tavrin", "", false},
+        {"\\\\server\\share", "", false},
+        {"", "", false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(ResolveFolderText(row.typed), row.resolved) << row.typed;
+        std::optional<Text> taken = AcceptedFolder(row.typed, kept);
+        EXPECT_EQ(taken.has_value(), row.taken) << row.typed;
+        if (taken) {
+            EXPECT_EQ(*taken, row.resolved) << row.typed;
+        }
+    }
 }
 
 TEST(InstallFolder, ChoiceKeepsOtherPeoplesFiles) {
@@ -239,3 +296,52 @@ TEST(ClientDigest, WhichDigestTheDownloadMustMatch) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first bytes of an image: DOS header with its PE offset, signature,
+// file header and the optional header's magic.
+Bytes ImageHead(std::uint16_t machine, std::uint16_t characteristics, std::uint16_t magic, std::uint32_t pe = 0x80) {
+    Bytes head(512, 0);
+    auto put = [&](std::size_t at, std::uint32_t value, int count) {
+        for (int i = 0; i < count && at + i < head.size(); ++i)
+            head[at + i] = static_cast<std::uint8_t>(value >> 8 * i);
+    };
+    put(0, 'M' | 'Z' << 8, 2);
+    put(0x3C, pe, 4);
+    put(pe, 0x00004550, 4);
+    put(pe + 4, machine, 2);
+    put(pe + 20, 0xE0, 2);  // size of the optional header
+    put(pe + 22, characteristics, 2);
+    put(pe + 24, magic, 2);
+    return head;
+}
+
+}  // namespace
+
+TEST(ClientImage, OnlyWindowsProgramsOfTheTwoCommonMachines) {
+    Bytes cutShort = ImageHead(0x014C, 0x0102, 0x010B);
+    cutShort.resize(0x80 + 20);
+    std::string html = "<!DOCTYPE html><html><body>404 Not Found</body></html>" + std::string(100, ' ');
+    struct Row {
+        const char* what;
+        Bytes head;
+        bool program;
+    } rows[] = {
+        {"i386 program", ImageHead(0x014C, 0x0102, 0x010B), true},
+        {"x86-64 program", ImageHead(0x8664, 0x0022, 0x020B), true},
+        {"i386 DLL", ImageHead(0x014C, 0x2102, 0x010B), false},
+        {"not executable (an object left by a failed link)", ImageHead(0x014C, 0x0100, 0x010B), false},
+        {"ARM64 program", ImageHead(0xAA64, 0x0022, 0x020B), false},
+        {"i386 with a 64-bit optional header", ImageHead(0x014C, 0x0102, 0x020B), false},
+        {"PE offset past the bytes read", ImageHead(0x014C, 0x0102, 0x010B, 600), false},
+        {"PE offset inside the DOS header", ImageHead(0x014C, 0x0102, 0x010B, 0x20), false},
+        {"PE header cut short", cutShort, false},
+        {"an HTML error page", Bytes(html.begin(), html.end()), false},
+        {"nothing", Bytes{}, false},
+    };
+    for (const Row& row : rows) EXPECT_EQ(IsWindowsProgramImage(row.head), row.program) << row.what;
+    Bytes noSignature = ImageHead(0x014C, 0x0102, 0x010B);
+    noSignature[0x81] = 'X';
+    EXPECT_FALSE(IsWindowsProgramImage(noSignature));
+}

@@ -151,3 +151,48 @@ TEST(FindFile, FiltersByAttributesAndContinues) {
 }
 
 }  // namespace
+
+namespace {
+
+// The entries of an access list in its text form, "(A;OICI;FA;;;SY)" each.
+std::vector<Text> AccessEntries(const Text& sddl) {
+    std::vector<Text> entries;
+    for (std::size_t at = sddl.find('('); at != Text::npos; at = sddl.find('(', at + 1))
+        entries.push_back(sddl.substr(at, sddl.find(')', at) - at + 1));
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+}  // namespace
+
+// Rights of an entry ("(A;OICI;FA;;;SY)" gives "FA") that let its holder
+// change what the folder holds.
+bool GrantsWriting(const Text& entry) {
+    std::size_t first = entry.find(';'), second = entry.find(';', first + 1), third = entry.find(';', second + 1);
+    Text rights = entry.substr(second + 1, third - second - 1);
+    if (rights == "FA" || rights == "FW" || rights == "GA" || rights == "GW") return true;
+    constexpr unsigned long kWriting = 0x2 | 0x4 | 0x10 | 0x40 | 0x100 | 0x10000 | 0x40000 | 0x80000;
+    return rights.rfind("0x", 0) == 0 && (std::stoul(rights, nullptr, 16) & kWriting) != 0;
+}
+
+bool IsOthers(const Text& entry) {
+    return entry.ends_with(";WD)") || entry.ends_with(";BU)") || entry.ends_with(";AU)");
+}
+
+// Wine keeps no access list on a file: it turns the list given into Unix
+// mode bits and reads back one made of the owner, SYSTEM and Everyone (a
+// folder made with the default list reads back with Everyone allowed in).
+// What both show: other users get no entry that lets them write, and
+// Everyone none at all.
+TEST(CreateProtectedFolder, OtherUsersMayNotWriteThere) {
+    TempFolder temp;
+    Text folder = temp / "受保护";
+    ASSERT_TRUE(CreateProtectedFolder(folder));
+    Text access = FolderAccessText(folder);
+    ASSERT_FALSE(access.empty());
+    for (const Text& entry : AccessEntries(access)) {
+        EXPECT_FALSE(IsOthers(entry) && GrantsWriting(entry)) << access;
+        EXPECT_FALSE(entry.ends_with(";WD)")) << access;
+    }
+    EXPECT_FALSE(CreateProtectedFolder(folder));  // one that exists is not made again
+}
