@@ -32,8 +32,8 @@ LoadedDlls& Loaded() {
 void RestrictDllSearchToSystem() {
     using SetDirectories = BOOL(WINAPI*)(DWORD);
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto set = reinterpret_cast<SetDirectories>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    auto set =
+        reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
     if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
@@ -56,7 +56,7 @@ FARPROC SystemExport(std::wstring_view dll, const char* name) {
     }
     FARPROC address = module ? GetProcAddress(module, name) : nullptr;
     if (!address)
-        ReportFatalError(Text("无法找到指定DLL库文件“") + FromWideText(std::wstring(dll)) + "”中的输出命令“" + name + "”",
-                         0, 0, 0);
+        ReportFatalError(
+            Text("无法找到指定DLL库文件“") + FromWideText(std::wstring(dll)) + "”中的输出命令“" + name + "”", 0, 0, 0);
     return address;
 }
