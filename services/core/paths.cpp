@@ -22,8 +22,13 @@ bool IsEmptyOrDriveRoot(std::string_view path) {
 }
 
 Text ShortcutFileName(std::string_view link) {
+    // Only the link's own name counts: a dot in a folder above it (a profile
+    // named "john.smith") says nothing of the file's extension. FindTextLast
+    // does not take the trail byte of a double-byte character for a backslash.
     Text name(link);
-    if (name.find('.') == Text::npos) name += ".lnk";
+    int slash = FindTextLast(name, "\\");
+    std::size_t nameStart = slash > 0 ? static_cast<std::size_t>(slash) : 0;
+    if (name.find('.', nameStart) == Text::npos) name += ".lnk";
     return name;
 }
 

@@ -23,11 +23,17 @@ TEST(IsEmptyOrDriveRoot, RecognisesRootsOnly) {
         EXPECT_FALSE(IsEmptyOrDriveRoot(other)) << other;
 }
 
-TEST(ShortcutFileName, AddsLnkOnlyWithoutAnyDot) {
+TEST(ShortcutFileName, AddsLnkWhenTheLinksOwnNameHasNoExtension) {
     EXPECT_EQ(ShortcutFileName("C:\\Users\\me\\Desktop\\Tavrin 端口映射"),
               "C:\\Users\\me\\Desktop\\Tavrin 端口映射.lnk");
-    EXPECT_EQ(ShortcutFileName("C:\\x.y\\link"), "C:\\x.y\\link");
+    EXPECT_EQ(ShortcutFileName("C:\\users\\john.smith\\Desktop\\Tavrin 端口映射"),
+              "C:\\users\\john.smith\\Desktop\\Tavrin 端口映射.lnk");
+    EXPECT_EQ(ShortcutFileName("C:\\x.y\\link"), "C:\\x.y\\link.lnk");
+    EXPECT_EQ(ShortcutFileName("C:\\x\\link.lnk"), "C:\\x\\link.lnk");
     EXPECT_EQ(ShortcutFileName("link.lnk"), "link.lnk");
+    EXPECT_EQ(ShortcutFileName("link"), "link.lnk");
+    // "乗" ends in the byte of a backslash: the dot before it is in the name.
+    EXPECT_EQ(ShortcutFileName("C:\\a\\v1.乗"), "C:\\a\\v1.乗");
 }
 
 TEST(WithTrailingBackslash, AddsOneWhenMissing) {
