@@ -49,7 +49,20 @@ bool ApplySameNamePolicy(DownloadTask& task, Connection& c) {
     return false;
 }
 
+// Room on the drive for the whole file. Windows allocates a mapping's length
+// at once and fails here by itself; a file system with sparse files (Wine's
+// host) would take the mapping and fault on a write into the full drive.
+bool DriveHasRoomFor(const Text& path, std::int64_t size) {
+    std::wstring folder = ToWideText(path);
+    std::size_t slash = folder.find_last_of(L'\\');
+    folder.resize(slash == std::wstring::npos ? 0 : slash + 1);
+    ULARGE_INTEGER available{};
+    if (folder.empty() || !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return true;
+    return available.QuadPart >= static_cast<std::uint64_t>(size);
+}
+
 bool CreateMappedFile(DownloadTask& task) {
+    if (!DriveHasRoomFor(task.savePath, task.fileSize.load())) return false;
     FileHandle file(CreateFileW(ToWideText(task.savePath).c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN,
                                 nullptr));

@@ -64,6 +64,7 @@ Bytes BuildTaskStateBlob(const SegmentTable& segments, const TaskStateTexts& tex
 BlobProgress ReadBlobProgress(std::span<const std::uint8_t> blob) {
     BlobProgress progress;
     if (blob.size() < 16) return progress;
+    progress.fileSize = GetWord(blob, 8);
     std::uint32_t count = GetWord(blob, 0);
     if (count == 0 || (blob.size() - 16) / 28 < count) return progress;
     progress.complete = true;

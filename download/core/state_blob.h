@@ -23,5 +23,6 @@ Bytes BuildTaskStateBlob(const SegmentTable& segments, const TaskStateTexts& tex
 struct BlobProgress {
     bool complete = false;
     std::int64_t written = 0;
+    std::int64_t fileSize = 0;  // as the segments were made; 0 before the size was known
 };
 BlobProgress ReadBlobProgress(std::span<const std::uint8_t> blob);

@@ -50,6 +50,24 @@ TEST(TaskStateBlob, Layout) {
     EXPECT_EQ(blob[blob.size() - 1], crc >> 8);
 }
 
+// The installer reads the blob at TaskFinished: how far the file came, and the
+// size the segments were made for when the file itself could not be made.
+TEST(TaskStateBlob, ProgressReadBack) {
+    SegmentTable table;
+    table.Create(100000, 2);
+    TaskStateTexts texts;
+    BlobProgress none = ReadBlobProgress(BuildTaskStateBlob(table, texts, 1, "1.2.3.4", 80, 100000));
+    EXPECT_EQ(none.fileSize, 100000);
+    EXPECT_EQ(none.written, 0);
+    EXPECT_FALSE(none.complete);
+    table[0].written = table[0].length;
+    table[1].written = table[1].length;
+    BlobProgress whole = ReadBlobProgress(BuildTaskStateBlob(table, texts, 1, "1.2.3.4", 80, 100000));
+    EXPECT_TRUE(whole.complete);
+    EXPECT_EQ(whole.written, 100000);
+    EXPECT_EQ(ReadBlobProgress(Bytes(8, 0)).fileSize, 0);  // too short to say
+}
+
 TEST(TaskStateBlob, GrowsBeyond2048Bytes) {
     SegmentTable table;
     table.Create(10000000, 100);
