@@ -5,12 +5,9 @@
 #include "controls/skinned_button.h"
 #include "controls/window_operations.h"
 #include "frame/core/event.h"
-#include "installer/core/install_folder.h"
-#include "installer/install_folder.h"
 #include "installer/program_state.h"
+#include "installer/shortcuts.h"
 #include "layout_ids.h"
-#include "services/shortcut.h"
-#include "services/special_folders.h"
 #include "window/pumping_wait.h"
 #include "window/shadow.h"
 
@@ -36,8 +33,6 @@ constexpr AnimatedElement kElements[] = {
 };
 
 constexpr int kButtonChecked = OwnProperty(SkinnedButton::kChecked);
-constexpr int kDesktopFolder = 3, kStartMenuFolder = 5;
-constexpr const char* kShortcutName = "Tavrin 端口映射";
 
 // The warm glow the installation window gets when its picture is complete;
 // read by the shadow module while attached (user-interface thread).
@@ -45,19 +40,17 @@ ShadowInfo glowShadow{MakeArgb(250, 200, 93, 50), 50.0f, 1, 1, 0, nullptr};
 
 bool OptionTicked(std::uint32_t button) { return GetNumberProperty(op::kWindow, button, kButtonChecked) == 1; }
 
-void CreateClientShortcut(int specialFolder) {
-    Text folder = GetSpecialFolder(specialFolder);
-    if (folder.empty()) return;
-    CreateShortcut(folder + kShortcutName, JoinPath(FolderField(), "tavrin.exe"));
-}
-
 }  // namespace
 
 DWORD WINAPI AnimateInstallWindow(void*) {
-    Installer().shortcutStepPending = 1;
+    InstallerState& state = Installer();
+    int run = state.installRun.load();
+    state.shortcutStepPending = 1;
     for (const AnimatedElement& element : kElements) SetProperty(iw::kWindow, element.control, element.property, 0);
-    for (const AnimatedElement& element : kElements)
+    for (const AnimatedElement& element : kElements) {
+        if (state.installRun.load() != run) return 0;  // an installation given up; a new click animates anew
         GrowProperty(iw::kWindow, element.control, element.property, element.designed);
+    }
     WaitPumping(500);
     RaiseUserEvent(iw::kWindow, iw::kFeedbackLabel, 1, 1, false);
     return 0;
@@ -80,8 +73,9 @@ EventResult OnShortcutStep(const EventArgs& args) {
         ShadowAttach(installation, &glowShadow);
     }
     WaitPumping(1000);
-    if (OptionTicked(op::kDesktopButton)) CreateClientShortcut(kDesktopFolder);
-    if (OptionTicked(op::kStartMenuButton)) CreateClientShortcut(kStartMenuFolder);
-    Installer().shortcutStepPending = 0;
+    InstallerState& state = Installer();
+    if (OptionTicked(op::kDesktopButton)) CreateClientShortcut(state, ShortcutPlace::Desktop);
+    if (OptionTicked(op::kStartMenuButton)) CreateClientShortcut(state, ShortcutPlace::StartMenu);
+    state.shortcutStepPending = 0;
     return std::nullopt;
 }

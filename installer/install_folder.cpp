@@ -129,23 +129,31 @@ FolderContents ExamineFolder(std::string_view folder) {
     contents.exists = base.size() == 3 || FolderFound(withoutBackslash);  // a drive root is not listed as a folder
     if (!contents.exists) return contents;
     // Files first, then folders other than "." and "..".
+    int entries = 0;
     for (std::uint32_t filter : {0u, static_cast<std::uint32_t>(FILE_ATTRIBUTE_DIRECTORY)}) {
         FileSearch search;
         for (Text name = FindFile(base + "*", filter, search); !name.empty(); name = FindFile({}, filter, search))
-            if (name != "." && name != "..") contents.holdsAnything = true;
+            if (name != "." && name != "..") ++entries;
         CloseFind(search);
     }
+    contents.holdsAnything = entries > 0;
     contents.hasClient = FileFound(base + "tavrin.exe");
+    contents.onlyClient = entries == 1 && contents.hasClient;
+    contents.entries = entries;
     contents.hasUninstaller = FileFound(base + "卸载.exe");
     contents.hasScript = FileFound(base + "Uninstall.bat");
     return contents;
 }
 
-bool CreateFolderLevels(std::string_view folder) {
+bool CreateFolderLevels(std::string_view folder, std::vector<Text>& created) {
     bool ok = true;
-    for (const Text& level : FolderLevels(folder))
-        if (!FolderFound(level) && !(IsUnderProgramFiles(level) ? CreateFolder(level) : CreateProtectedFolder(level)))
+    for (const Text& level : FolderLevels(folder)) {
+        if (FolderFound(level)) continue;
+        if (IsUnderProgramFiles(level) ? CreateFolder(level) : CreateProtectedFolder(level))
+            created.push_back(level);
+        else
             ok = false;
+    }
     return ok;
 }
 

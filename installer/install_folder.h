@@ -23,10 +23,11 @@ FolderContents ExamineFolder(std::string_view folder);
 // folder that is a link (a reparse point) taken.
 std::optional<Text> AcceptedInstallFolder(std::string_view text);
 
-// Creates every missing level of the folder; failures show in the result.
-// Levels outside the Program Files folders get an access list of their own
-// (see CreateProtectedFolder), as Program Files has.
-bool CreateFolderLevels(std::string_view folder);
+// Creates every missing level of the folder, adding each one made to
+// `created` (parent first); failures show in the result. Levels outside the
+// Program Files folders get an access list of their own (see
+// CreateProtectedFolder), as Program Files has.
+bool CreateFolderLevels(std::string_view folder, std::vector<Text>& created);
 
 // The options panel's folder field.
 Text FolderField();

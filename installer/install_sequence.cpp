@@ -8,6 +8,7 @@
 #include "installer/client_signer.h"
 #include "installer/core/client_image.h"
 #include "installer/core/progress.h"
+#include "installer/core/uninstall_texts.h"
 #include "installer/install_folder.h"
 #include "installer/program_state.h"
 #include "installer/registration.h"
@@ -72,8 +73,11 @@ constexpr int kSizeAnnouncementMs = 30000;
 // The previous task detaches just after its TaskFinished: give it a moment.
 bool AddDownloadTask(InstallerState& state) {
     bool added = false;
-    for (int attempt = 0; attempt < 50 && !(added = state.download.AddTask(state.taskParam)); ++attempt)
+    state.taskOver = false;
+    for (int attempt = 0; attempt < 50 && !state.ending.load() && !(added = state.download.AddTask(state.taskParam));
+         ++attempt)
         WaitPumping(100);
+    if (!added) state.taskOver = true;
     std::lock_guard guard(state.taskStateLock);
     state.download.GetTaskState(state.taskState);
     return added;
@@ -124,6 +128,79 @@ void ForgetDownload(InstallerState& state) {
 
 void StartClient(InstallerState& state) { ShellRun(kVerbOpen, state.taskParam.SavePath, {}, {}, kShowNormal); }
 
+// The client's room: the client itself, the copy of this program and the two
+// texts. A client file the engine has already made counts with what the
+// drive has given it so far (all of it on Windows, little on a drive with
+// sparse files).
+bool DriveHasRoomForInstallation(const Text& client, std::int64_t clientBytes) {
+    std::int64_t needed = clientBytes + FileBytes(GetProgramDir() + "\\" + GetProgramFileName()) +
+                          static_cast<std::int64_t>(UninstallScript().size() + UninstallInstructions().size());
+    std::wstring wide = ToWideText(client);
+    std::wstring folder = wide.substr(0, wide.find_last_of(L'\\') + 1);
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return true;  // nothing to go by
+    DWORD high = 0;
+    DWORD low = GetCompressedFileSizeW(wide.c_str(), &high);
+    std::int64_t taken = low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR
+                             ? 0
+                             : static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
+    return static_cast<std::int64_t>(available.QuadPart) + taken >= needed;
+}
+
+// A task whose drive has no room ends before anything is written; the
+// stop runs apart from the engine's task thread, which the stop waits for.
+DWORD WINAPI StopForNoRoom(void*) {
+    StopDownloadTask();
+    return 0;
+}
+
+// The progress pause, cut short by the program's end.
+void PauseUnlessEnding(InstallerState& state, int milliseconds) {
+    for (int waited = 0; waited < milliseconds && !state.ending.load(); waited += 100) WaitPumping(100);
+}
+
+// An installation that will not complete leaves the machine as it was:
+// what this run wrote goes again, shortcuts included.
+void GiveUp(InstallerState& state, std::string_view notice) {
+    state.record.TakeBack();
+    ShowNotice(notice, 3, 10);
+}
+
+// Back to the install page with the options panel open, so that another
+// folder can be chosen and the installation started again.
+void OfferAnotherFolder(InstallerState& state) {
+    GiveUp(state, "磁盘空间不足，请选择其他安装目录");
+    HideInstallationWindow();
+    SetProperty(mw::kWindow, mw::kPages, kCurrentPage, 0);
+    ShowOptionsPanel(true);
+    ++state.installRun;  // its animation stops
+}
+
+// The uninstall files: each one goes into the record before it is written,
+// so that a partly written file is taken back too.
+bool WriteUninstallFiles(InstallerState& state, const Text& folder) {
+    InstallRecord& record = state.record;
+    Text script = JoinPath(folder, "Uninstall.bat"), instructions = JoinPath(folder, "卸载说明.txt"),
+         uninstaller = JoinPath(folder, "卸载.exe");
+    return record.Step([&] {
+        record.AddFile(script);
+        return WriteUninstallScript(script);
+    }) && record.Step([&] {
+        record.AddFile(instructions);
+        return WriteUninstallInstructions(instructions);
+    }) && record.Step([&] {
+        record.AddFile(uninstaller);
+        return CopyFileOver(GetProgramDir() + "\\" + GetProgramFileName(), uninstaller);
+    });
+}
+
+bool RegisterTheProduct(InstallerState& state) {
+    return state.record.Step([&] {
+        state.record.AddRegistryKey();
+        return RegisterProduct();
+    });
+}
+
 }  // namespace
 
 EventResult OnInstallClicked(const EventArgs&) {
@@ -132,6 +209,11 @@ EventResult OnInstallClicked(const EventArgs&) {
         return std::nullopt;
     }
     if (!SettleInstallFolder()) return std::nullopt;
+    InstallerState& state = Installer();
+    state.record.Open();
+    state.retried = 0;
+    state.noRoom = false;
+    state.shortcutFailed = false;
     ShowOptionsPanel(false);
     SetProperty(mw::kWindow, mw::kPages, kCurrentPage, kProgressPage);
     ShowInstallationWindow();
@@ -144,9 +226,22 @@ DWORD WINAPI InstallSequence(void*) {
     InstallerState& state = Installer();
     Text folder = InstallFolderText(FolderField());
     SetFolderField(folder);
-    CreateFolderLevels(folder);
-    if (!RemovePreviousInstallation()) return 0;
-    CreateFolderLevels(folder);  // the removal deleted it with the old installation
+    auto createFolder = [&] {
+        std::vector<Text> created;
+        CreateFolderLevels(folder, created);
+        state.record.AddFolders(created);
+        return true;
+    };
+    if (!state.record.Step(createFolder)) return 0;
+    if (!RemovePreviousInstallation()) {
+        state.record.TakeBack();  // the shortcuts; the folder keeps the old client and "卸载.exe"
+        return 0;
+    }
+    // The removal deleted the folder with the old installation; a client
+    // file that a closed run could not delete is taken as this run's own.
+    if (!state.record.Step(createFolder)) return 0;
+    Text client = folder + "tavrin.exe";
+    if (IsLeftOverDownload(ExamineFolder(folder))) DeleteFileW(ToWideText(client).c_str());
     ShowNotice("准备下载文件中", 2, 100);
 
     state.savedFileName = "tavrin.exe";
@@ -156,9 +251,15 @@ DWORD WINAPI InstallSequence(void*) {
     state.taskParam.ConnectionCount = 1;
     state.taskParam.SavePath = folder + state.savedFileName;
     state.taskParam.OnEvent = OnDownloadEvent;
+    state.lastProgressNotice.clear();
+    if (!state.record.Step([&] {
+            state.record.AddFile(state.taskParam.SavePath);
+            return true;
+        }))
+        return 0;
     if (AddDownloadTask(state))
         StopUnlessSizeAnnounced(state);
-    else
+    else if (!state.ending.load())
         StartThread(CompleteInstallation);  // no task, no TaskFinished: fail as one would
     return 0;
 }
@@ -166,22 +267,36 @@ DWORD WINAPI InstallSequence(void*) {
 std::int32_t WINAPI OnDownloadEvent(std::int32_t event, std::intptr_t, std::int32_t value1, std::int32_t, void*) {
     InstallerState& state = Installer();
     switch (event) {
-        case FileSizeKnown: state.fileSize = value1; break;
+        case FileSizeKnown:
+            state.fileSize = value1;
+            if (!DriveHasRoomForInstallation(state.taskParam.SavePath, value1)) {
+                state.noRoom = true;
+                StartThread(StopForNoRoom);
+            }
+            break;
         case DataReceived: {
+            // Only a new percentage is shown and paced: a stalled download's
+            // events of the same percentage pass at once.
             Text notice = ProgressNotice(state.download.GetReceivedBytes(), state.fileSize.load());
-            if (!notice.empty()) {
+            if (!notice.empty() && notice != state.lastProgressNotice && !state.noRoom.load()) {
+                state.lastProgressNotice = notice;
                 ShowNotice(notice, 2, 100);
-                WaitPumping(1000);
+                PauseUnlessEnding(state, 1000);
             }
             break;
         }
         case TaskFinished: {
             // The task is still attached while its TaskFinished runs: its
-            // state says whether every byte arrived.
+            // state says whether every byte arrived, and the size it found
+            // when the drive could not take the file.
             Bytes blob;
             BlobProgress progress;
             if (state.download.GetTaskState(blob)) progress = ReadBlobProgress(blob);
             state.downloadComplete = progress.complete && progress.written == state.fileSize.load();
+            if (state.fileSize.load() == 0 && progress.fileSize > 0 &&
+                !DriveHasRoomForInstallation(state.taskParam.SavePath, progress.fileSize))
+                state.noRoom = true;
+            state.taskOver = true;  // before a restart's new task can begin
             if (!state.ending.load()) StartThread(CompleteInstallation);
             break;
         }
@@ -192,26 +307,33 @@ std::int32_t WINAPI OnDownloadEvent(std::int32_t event, std::intptr_t, std::int3
 
 DWORD WINAPI CompleteInstallation(void*) {
     InstallerState& state = Installer();
+    if (state.ending.load()) return 0;
+    if (state.noRoom.load()) {
+        OfferAnotherFolder(state);
+        return 0;
+    }
     if (!DownloadIsWhole(state)) {
         ForgetDownload(state);
         if (state.retried.exchange(1) == 0) {
             StartThread(InstallSequence);
             return 0;
         }
-        ShowNotice("获取下载文件失败，请尝试重启软件解决问题", 3, 10);
+        GiveUp(state, "获取下载文件失败，请尝试重启软件解决问题");
         StopDownloadTask();
         return 0;
     }
     ShowNotice("正在安装文件", 1, 100);
     WaitPumping(1000);
-    Text folder = InstallFolderText(FolderField());
-    WriteUninstallScript(JoinPath(folder, "Uninstall.bat"));
-    WriteUninstallInstructions(JoinPath(folder, "卸载说明.txt"));
-    CopyFileOver(GetProgramDir() + "\\" + GetProgramFileName(), JoinPath(folder, "卸载.exe"));
-    while (state.shortcutStepPending.load() != 0) WaitPumping(100);
-    RegisterProduct();
+    bool written = WriteUninstallFiles(state, InstallFolderText(FolderField()));
+    while (written && state.shortcutStepPending.load() != 0 && !state.ending.load()) WaitPumping(100);
+    if (!written || state.shortcutFailed.load() || !RegisterTheProduct(state) || !state.record.Complete()) {
+        if (!state.ending.load()) GiveUp(state, "安装未完成，请检查安装目录后重试");
+        return 0;
+    }
     ShowNotice("安装成功，启动软件", 0, 100);
     WaitPumping(1000);
+    // The installation is whole and registered whether the client starts
+    // or not; it can be started from its shortcut or folder.
     StartClient(state);
     EndProgram();
     return 0;

@@ -1,12 +1,15 @@
 #pragma once
 // What one run of the installer shares across its threads: made by the entry
-// steps before the main window is loaded, released as the program ends.
+// steps before the main window is loaded and never freed. Worker threads
+// (the engine's among them) may still run while the frame ends the program:
+// the state ends with the process, after every thread.
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 
 #include "download/download.h"
 #include "installer/core/client_digest.h"
+#include "installer/install_record.h"
 #include "window/shadow.h"
 
 struct InstallerState {
@@ -29,8 +32,19 @@ struct InstallerState {
     // 1 from the start of the animation (its thread) until the shortcut step
     // (user-interface thread) has run; the completion thread waits for 0.
     std::atomic<std::int32_t> shortcutStepPending{0};
+    // Set by the shortcut step when a shortcut the user asked for failed.
+    std::atomic<bool> shortcutFailed{false};
     // Set by EndProgram: a task stopped by the end starts no completion.
     std::atomic<bool> ending{false};
+    // Set at TaskFinished: the engine has let go of the client file.
+    std::atomic<bool> taskOver{true};
+    // Set at FileSizeKnown when the drive lacks room for the installation.
+    std::atomic<bool> noRoom{false};
+    // The progress notice shown last; the engine's task thread only.
+    Text lastProgressNotice;
+    // Counts the clicks on 快速安装: an animation of an earlier click stops.
+    std::atomic<int> installRun{0};
+    InstallRecord record;
     Text downloadAddress;         // from "up.ini", read once by the user-interface thread
     ExpectedDigest clientDigest;  // what the downloaded client must match, read with it
     ShadowInfo mainWindowShadow{MakeArgb(0, 0, 0, 50), 30.0f, 1, 1, 0, nullptr};
@@ -39,8 +53,7 @@ struct InstallerState {
 // The one state of this run; valid from CreateInstallerState until the end.
 InstallerState& Installer();
 
-// Makes the state and registers its release (which deletes the download
-// task first) as an exit callback.
+// Makes the state.
 void CreateInstallerState();
 
 // Stops the download task (blocking up to its StopTimeout) and keeps its

@@ -3,5 +3,5 @@
 // the "卸载.exe" copy in the installation folder.
 
 // Writes every value of the product's key; a failed write does not stop the
-// others and nothing is reported.
-void RegisterProduct();
+// others. True when every value was written.
+bool RegisterProduct();

@@ -5,6 +5,7 @@
 #include "services/core/paths.h"
 #include "services/files.h"
 #include "services/program.h"
+#include "services/script_run.h"
 #include "services/shell.h"
 #include "window/notice_strip.h"
 #include "window/pumping_wait.h"
@@ -35,7 +36,7 @@ bool RemovePreviousInstallation() {
     if (RemoveLinksInside(folder)) {
         Text script = JoinPath(folder, "Uninstall.bat");
         WriteUninstallScript(script);
-        ShellRun(kVerbOpen, script, {}, {}, kShowHidden);
+        StartCommandScript(script);  // apart from this program's input, outside the folder
         ClientGoneWithin10Seconds(client);
     }
     DeleteFolderTree(folder.substr(0, folder.size() - 1));

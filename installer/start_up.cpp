@@ -19,8 +19,11 @@
 #include "layout_ids.h"
 #include "services/codepage.h"
 #include "services/program.h"
+#include "services/threads.h"
 #include "window/folder_chooser.h"
+#include "window/pumping_wait.h"
 #include "window/shadow.h"
+#include "window/window_behaviour.h"
 
 namespace mw = layout::main_window;
 
@@ -57,9 +60,28 @@ void EnterInstaller() {
     if (ThisStartMode() == StartMode::QuietUninstall) RunQuietUninstall();
 }
 
-void EndProgram() {
-    Installer().ending = true;
+namespace {
+
+// How long the end waits for the engine to let go of the client file. A
+// stop takes moments; a connection stuck in the system (a name look-up)
+// could hold the task for its whole StopTimeout, and then the file is left
+// for the next run, which takes it as its own.
+constexpr int kTaskEndMs = 1500;
+
+DWORD WINAPI StopDownloadThread(void*) {
     StopDownloadTask();
+    return 0;
+}
+
+}  // namespace
+
+void EndProgram() {
+    InstallerState& state = Installer();
+    state.ending = true;
+    HideAllWindows();
+    StartThread(StopDownloadThread);
+    for (int waited = 0; waited < kTaskEndMs && !state.taskOver.load(); waited += 10) WaitPumping(10);
+    state.record.TakeBack();  // nothing when the installation is complete
     ShutDown(0);
 }
 

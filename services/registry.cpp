@@ -32,10 +32,12 @@ LSTATUS SetValue(HKEY key, const std::wstring& name, const RegistryValue& value)
     return RegSetValueExW(key, name.c_str(), 0, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
+REGSAM ViewFlag(RegistryView view) { return view == RegistryView::Bits32 ? KEY_WOW64_32KEY : 0; }
+
 }  // namespace
 
 bool WriteRegistryValue(int root, std::string_view path, const RegistryValue& value, RegistryView view) {
-    REGSAM access = KEY_WRITE | (view == RegistryView::Bits32 ? KEY_WOW64_32KEY : 0);
+    REGSAM access = KEY_WRITE | ViewFlag(view);
     int slash = FindTextLast(path, "\\");
     std::string_view keyPath = slash > 0 ? path.substr(0, static_cast<std::size_t>(slash - 1)) : std::string_view();
     std::string_view valueName = slash > 0 ? path.substr(static_cast<std::size_t>(slash)) : path;
@@ -47,4 +49,15 @@ bool WriteRegistryValue(int root, std::string_view path, const RegistryValue& va
                         nullptr) != ERROR_SUCCESS)
         return false;
     return SetValue(key.get(), ToWideText(valueName), value) == ERROR_SUCCESS;
+}
+
+bool DeleteRegistryKey(int root, std::string_view keyPath, RegistryView view) {
+    LSTATUS status = RegDeleteKeyExW(RootKey(root), ToWideText(keyPath).c_str(), ViewFlag(view), 0);
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+bool RegistryKeyExists(int root, std::string_view keyPath, RegistryView view) {
+    RegistryKey key;
+    return RegOpenKeyExW(RootKey(root), ToWideText(keyPath).c_str(), 0, KEY_READ | ViewFlag(view), key.put()) ==
+           ERROR_SUCCESS;
 }

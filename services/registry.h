@@ -19,3 +19,10 @@ enum class RegistryView { Native, Bits32 };
 // created. True if the value was written.
 bool WriteRegistryValue(int root, std::string_view path, const RegistryValue& value,
                         RegistryView view = RegistryView::Native);
+
+// Deletes the key (which must have no subkeys) with its values. True if it
+// is gone, also when it was never there.
+bool DeleteRegistryKey(int root, std::string_view keyPath, RegistryView view = RegistryView::Native);
+
+// Whether the key exists.
+bool RegistryKeyExists(int root, std::string_view keyPath, RegistryView view = RegistryView::Native);

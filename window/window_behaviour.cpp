@@ -69,6 +69,13 @@ void ShowInstallationWindow() {
     SetProperty(iw::kWindow, iw::kWindow, kVisible, 1);
 }
 
+void HideInstallationWindow() { SetProperty(iw::kWindow, iw::kWindow, kVisible, 0); }
+
+void HideAllWindows() {
+    for (std::uint32_t window : {ss::kWindow, iw::kWindow, op::kWindow, mw::kWindow})
+        SetProperty(window, window, kVisible, 0);
+}
+
 void ShowOptionsPanel(bool show) {
     SetProperty(op::kWindow, op::kWindow, kVisible, show ? 1 : 0);
     SetProperty(mw::kWindow, mw::kOptionsButton, kVisible, show ? 0 : 1);

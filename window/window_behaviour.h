@@ -5,6 +5,11 @@
 
 // Centres the installation window on the main window and shows it.
 void ShowInstallationWindow();
+void HideInstallationWindow();
+// Hides all four windows at once: the program is ending, and what it still
+// has to do (stop the download, take back an incomplete installation) goes
+// on without a window.
+void HideAllWindows();
 
 // Shows (true) or hides the options panel; the main window's own options
 // button and chevron do the opposite.

@@ -151,8 +151,10 @@ bool IsProductInstallation(const FolderContents& folder) {
     return folder.exists && folder.hasClient && (folder.hasUninstaller || folder.hasScript);
 }
 
+bool IsLeftOverDownload(const FolderContents& folder) { return folder.exists && folder.onlyClient; }
+
 bool IsFolderForTheProduct(const FolderContents& folder) {
-    return !folder.exists || !folder.holdsAnything || IsProductInstallation(folder);
+    return !folder.exists || !folder.holdsAnything || IsProductInstallation(folder) || IsLeftOverDownload(folder);
 }
 
 FolderChoice ChooseInstallFolder(bool chosenIsDriveRoot, const FolderContents& chosen,

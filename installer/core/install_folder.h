@@ -52,13 +52,19 @@ struct FolderContents {
     bool hasClient = false;       // "tavrin.exe"
     bool hasUninstaller = false;  // "卸载.exe"
     bool hasScript = false;       // "Uninstall.bat"
+    bool onlyClient = false;      // "tavrin.exe" is the one entry
+    int entries = 0;              // besides "." and ".."
 };
 
 // "tavrin.exe" together with "卸载.exe" or "Uninstall.bat".
 bool IsProductInstallation(const FolderContents& folder);
 
+// What a run that was closed during its download leaves when its client file
+// could not be deleted: that file alone.
+bool IsLeftOverDownload(const FolderContents& folder);
+
 // A folder that may be written to and later deleted whole: missing, empty,
-// or an installation of the product.
+// an installation of the product or a download left over.
 bool IsFolderForTheProduct(const FolderContents& folder);
 
 enum class FolderChoice {

@@ -19,7 +19,7 @@ Text DateText(int year, int month, int day) {
 std::vector<RegistryEntry> ProductRegistration(const InstalledProduct& product) {
     Text folder = InstallFolderText(product.folder);
     Text uninstaller = JoinPath(folder, "卸载.exe");
-    std::int64_t kibibytes = (product.clientBytes + 1023) / 1024;
+    std::int64_t kibibytes = (product.installedBytes + 1023) / 1024;
     return {
         {"DisplayName", Text(kDisplayName)},
         {"DisplayVersion", product.fileVersion.empty() ? Text("1.0.0.0") : product.fileVersion},

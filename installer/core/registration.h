@@ -19,10 +19,10 @@ struct RegistryEntry {
 };
 
 struct InstalledProduct {
-    Text folder;               // the installation folder, any trailing backslashes
-    Text fileVersion;          // the client's FileVersion; empty: "1.0.0.0"
-    std::int64_t clientBytes;  // the client's size
-    int year, month, day;      // the day of the installation
+    Text folder;                  // the installation folder, any trailing backslashes
+    Text fileVersion;             // the client's FileVersion; empty: "1.0.0.0"
+    std::int64_t installedBytes;  // every file the installation wrote into the folder
+    int year, month, day;         // the day of the installation
 };
 
 // The values in the order they are written.

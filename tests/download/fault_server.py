@@ -24,6 +24,11 @@ is recorded. Paths:
   /cut/N/NAME                cut short for good: every request drops the
                              connection after N body bytes, and a request
                              for a range is refused (416)
+  /hang/PERCENT/NAME         stalls for good: the whole length announced,
+                             PERCENT per cent of the body sent in pieces of
+                             256 bytes (one receive each), then nothing while
+                             the connection stays open; a request for a range
+                             is refused (416)
 """
 import http.server
 import os
@@ -43,6 +48,7 @@ class FaultServer:
         self.root = root
         self.tls = tls
         self.requests = []  # (path, header text) in arrival order
+        self.request_times = []  # when each of them arrived
         self.counts = {}
         self.lock = threading.Lock()
         server = self
@@ -56,6 +62,7 @@ class FaultServer:
             def do_GET(self):
                 with server.lock:
                     server.requests.append((self.path, str(self.headers)))
+                    server.request_times.append(time.time())
                     server.counts[self.path] = server.counts.get(self.path, 0) + 1
                     count = server.counts[self.path]
                 try:
@@ -208,6 +215,25 @@ class FaultServer:
                 h.close_connection = True
             else:
                 self.send_file(h, self.data(parts[2]), honour_range=False, drop_after=int(parts[1]))
+        elif kind == "hang":
+            if h.headers.get("Range"):
+                self.send_raw(h, "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")
+                h.close_connection = True
+                return
+            data = self.data(parts[2])
+            self.send_raw(h, f"HTTP/1.1 200 OK\r\nContent-Length: {len(data)}\r\nConnection: close\r\n\r\n")
+            sent = len(data) * int(parts[1]) // 100
+            for at in range(0, sent, 256):
+                h.wfile.write(data[at:min(at + 256, sent)])
+                h.wfile.flush()
+                time.sleep(0.002)
+            # Open and silent until the client gives up (or the server ends).
+            h.connection.settimeout(300)
+            try:
+                h.connection.recv(1)
+            except OSError:
+                pass
+            h.close_connection = True
         elif kind == "huge":
             self.send_raw(h, "HTTP/1.1 200 OK\r\nContent-Length: 2147483648\r\nConnection: close\r\n\r\n")
             h.close_connection = True

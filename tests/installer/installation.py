@@ -9,6 +9,7 @@ import subprocess
 import sys
 import tempfile
 import time
+from contextlib import contextmanager
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "frame"))
 from input_test import close_to, pixel, screenshot, xdotool  # noqa: E402
@@ -243,3 +244,20 @@ def clean_installation(folder=DEFAULT_FOLDER):
         link = os.path.join(profile_folder(where), SHORTCUT)
         if os.path.exists(link):
             os.unlink(link)
+
+
+@contextmanager
+def file_held(setup_client, windows_path):
+    """Another program (a copy of the demo client) holds the file open
+    without sharing while the block runs; the file must exist."""
+    folder = tempfile.mkdtemp(prefix="tavrin-holder-")
+    holder = os.path.join(folder, "holder.exe")
+    shutil.copy(setup_client, holder)
+    held = subprocess.Popen([WINE, holder, "--hold", windows_path], stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    try:
+        yield held
+    finally:
+        held.kill()
+        held.wait()
+        shutil.rmtree(folder, ignore_errors=True)

@@ -169,7 +169,7 @@ TEST(InstallFolder, TextsAsResolvedAndWhetherTaken) {
 TEST(InstallFolder, ChoiceKeepsOtherPeoplesFiles) {
     const FolderContents missing{}, empty{true, false}, someonesFiles{true, true},
         installation{true, true, true, true, false}, installationByScript{true, true, true, false, true},
-        clientAlone{true, true, true, false, false};
+        clientAlone{true, true, true, false, false}, leftOver{true, true, true, false, false, true};
     struct Row {
         bool driveRoot;
         FolderContents chosen, subfolder;
@@ -183,6 +183,8 @@ TEST(InstallFolder, ChoiceKeepsOtherPeoplesFiles) {
         {false, someonesFiles, empty, FolderChoice::Subfolder},
         {false, someonesFiles, installation, FolderChoice::Subfolder},
         {false, clientAlone, missing, FolderChoice::Subfolder},
+        {false, leftOver, missing, FolderChoice::AsChosen},
+        {false, someonesFiles, leftOver, FolderChoice::Subfolder},
         {false, someonesFiles, someonesFiles, FolderChoice::Refused},
         {false, someonesFiles, clientAlone, FolderChoice::Refused},
         {true, empty, missing, FolderChoice::Subfolder},
