@@ -58,11 +58,6 @@ void InstallRecord::AddRegistryKey() {
     registryKey_ = true;
 }
 
-std::vector<Text> InstallRecord::Files() {
-    std::lock_guard guard(lock_);
-    return files_;
-}
-
 bool InstallRecord::Complete() {
     std::lock_guard guard(lock_);
     if (!open_) return false;

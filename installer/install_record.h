@@ -29,9 +29,6 @@ public:
     // The product's registry key (written in the 32-bit view).
     void AddRegistryKey();
 
-    // Every file written: true while it is in the record.
-    std::vector<Text> Files();
-
     // The installation is whole: nothing will be taken back. False when it
     // was taken back first.
     bool Complete();

@@ -156,7 +156,7 @@ class Failures(FlowCase):
         desktop = self.use_desktop("C:\\users\\john.smith\\Desktop")
         self.install()
         link = os.path.join(desktop, SHORTCUT)
-        self.assertTrue(os.path.exists(link), os.listdir(desktop))
+        self.assertEqual(os.listdir(desktop), [SHORTCUT])
         self.assertTrue(link_points_to(link, DEFAULT_FOLDER + "\\tavrin.exe"))
         # The script looks in %USERPROFILE%\Desktop only; the uninstaller
         # removes it where the system says the desktop is.
