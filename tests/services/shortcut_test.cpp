@@ -52,16 +52,18 @@ TEST(CreateShortcut, WritesALinkThatResolvesToItsTarget) {
     EXPECT_EQ(LinkTarget(temp / "Tavrin 端口映射.lnk"), target);
 }
 
-TEST(CreateShortcut, ADotAnywhereInThePathSuppressesTheSuffix) {
+// A desktop such as "C:\Users\john.smith\Desktop": the dot above the link
+// says nothing of the link's own name.
+TEST(CreateShortcut, ADotInAFolderAboveStillGetsTheSuffix) {
     ComScope com;
     TempFolder temp;
-    ASSERT_TRUE(CreateFolder(temp / "v1.2"));
+    ASSERT_TRUE(CreateFolder(temp / "john.smith"));
     Text target = temp / "tavrin.exe";
     ASSERT_TRUE(WriteBytesToFile(target, {Bytes{'M', 'Z'}}));
-    ASSERT_TRUE(CreateShortcut(temp / "v1.2\\link", target));
-    EXPECT_TRUE(Exists(temp / "v1.2\\link"));
-    EXPECT_FALSE(Exists(temp / "v1.2\\link.lnk"));
-    EXPECT_EQ(LinkTarget(temp / "v1.2\\link"), target);
+    ASSERT_TRUE(CreateShortcut(temp / "john.smith\\link", target));
+    EXPECT_TRUE(Exists(temp / "john.smith\\link.lnk"));
+    EXPECT_FALSE(Exists(temp / "john.smith\\link"));
+    EXPECT_EQ(LinkTarget(temp / "john.smith\\link.lnk"), target);
 }
 
 TEST(CreateShortcut, StoresTheDescription) {
