@@ -2,6 +2,7 @@
 
 #include "download/core/rename.h"
 #include "services/codepage.h"
+#include "services/files.h"
 #include "services/handle.h"
 
 namespace {
@@ -53,12 +54,8 @@ bool ApplySameNamePolicy(DownloadTask& task, Connection& c) {
 // at once and fails here by itself; a file system with sparse files (Wine's
 // host) would take the mapping and fault on a write into the full drive.
 bool DriveHasRoomFor(const Text& path, std::int64_t size) {
-    std::wstring folder = ToWideText(path);
-    std::size_t slash = folder.find_last_of(L'\\');
-    folder.resize(slash == std::wstring::npos ? 0 : slash + 1);
-    ULARGE_INTEGER available{};
-    if (folder.empty() || !GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return true;
-    return available.QuadPart >= static_cast<std::uint64_t>(size);
+    std::optional<std::uint64_t> available = FreeSpaceBeside(path);
+    return !available || *available >= static_cast<std::uint64_t>(size);
 }
 
 bool CreateMappedFile(DownloadTask& task) {

@@ -137,9 +137,8 @@ FolderContents ExamineFolder(std::string_view folder) {
         CloseFind(search);
     }
     contents.holdsAnything = entries > 0;
-    contents.hasClient = FileFound(base + "tavrin.exe");
-    contents.onlyClient = entries == 1 && contents.hasClient;
     contents.entries = entries;
+    contents.hasClient = FileFound(base + "tavrin.exe");
     contents.hasUninstaller = FileFound(base + "卸载.exe");
     contents.hasScript = FileFound(base + "Uninstall.bat");
     return contents;

@@ -17,11 +17,6 @@ void AddOnce(std::vector<T>& list, const T& item) {
     if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(item);
 }
 
-bool Gone(const Text& path) {
-    std::wstring wide = ToWideText(path);
-    return DeleteFileW(wide.c_str()) || GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
-}
-
 }  // namespace
 
 void InstallRecord::Open() {
@@ -66,14 +61,13 @@ bool InstallRecord::Complete() {
     return true;
 }
 
-bool InstallRecord::TakeBack() {
+void InstallRecord::TakeBack() {
     std::lock_guard guard(lock_);
     open_ = false;
-    if (complete_) return true;
-    bool all = true;
-    for (const Text& link : shortcuts_) all = Gone(link) && all;
-    for (const Text& file : files_) all = Gone(file) && all;
-    if (registryKey_) all = DeleteRegistryKey(kLocalMachine, kUninstallKey, RegistryView::Bits32) && all;
+    if (complete_) return;
+    for (const Text& path : shortcuts_) DeleteFileW(ToWideText(path).c_str());
+    for (const Text& path : files_) DeleteFileW(ToWideText(path).c_str());
+    if (registryKey_) DeleteRegistryKey(kLocalMachine, kUninstallKey, RegistryView::Bits32);
     // Deepest first; a folder that holds something (not ours) stays.
     for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
         RemoveDirectoryW(ToWideText(*folder).c_str());
@@ -81,5 +75,4 @@ bool InstallRecord::TakeBack() {
     files_.clear();
     folders_.clear();
     registryKey_ = false;
-    return all;
 }

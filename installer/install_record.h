@@ -35,8 +35,8 @@ public:
 
     // Unless complete: shortcuts, files and the registry key go, then the
     // folders this installation created, deepest first, where empty; the
-    // record closes, and later steps do nothing. True when everything went.
-    bool TakeBack();
+    // record closes, and later steps do nothing.
+    void TakeBack();
 
 private:
     std::recursive_mutex lock_;

@@ -135,16 +135,15 @@ void StartClient(InstallerState& state) { ShellRun(kVerbOpen, state.taskParam.Sa
 bool DriveHasRoomForInstallation(const Text& client, std::int64_t clientBytes) {
     std::int64_t needed = clientBytes + FileBytes(GetProgramDir() + "\\" + GetProgramFileName()) +
                           static_cast<std::int64_t>(UninstallScript().size() + UninstallInstructions().size());
+    std::optional<std::uint64_t> available = FreeSpaceBeside(client);
+    if (!available) return true;  // nothing to go by
     std::wstring wide = ToWideText(client);
-    std::wstring folder = wide.substr(0, wide.find_last_of(L'\\') + 1);
-    ULARGE_INTEGER available{};
-    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return true;  // nothing to go by
     DWORD high = 0;
     DWORD low = GetCompressedFileSizeW(wide.c_str(), &high);
     std::int64_t taken = low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR
                              ? 0
                              : static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
-    return static_cast<std::int64_t>(available.QuadPart) + taken >= needed;
+    return static_cast<std::int64_t>(*available) + taken >= needed;
 }
 
 // A task whose drive has no room ends before anything is written; the

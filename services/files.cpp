@@ -93,6 +93,16 @@ Text FolderAccessText(std::string_view path) {
     return FromWideText(text);
 }
 
+std::optional<std::uint64_t> FreeSpaceBeside(std::string_view fileName) {
+    std::wstring folder = ToWideText(fileName);
+    std::size_t slash = folder.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return std::nullopt;
+    folder.resize(slash + 1);
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
+    return available.QuadPart;
+}
+
 bool DeleteFolderTree(std::string_view path) {
     if (IsEmptyOrDriveRoot(path)) return false;
     std::wstring folder = WideFolder(path);

@@ -3,6 +3,7 @@
 // a message and nothing is retried.
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -32,6 +33,9 @@ bool DeleteFolderTree(std::string_view path);
 // process without the right), and then nothing may delete the folder by a
 // means that follows links. Refuses an empty path and a drive root.
 bool RemoveLinksInside(std::string_view path);
+// What may still be written on the drive of the file the path names (its
+// folder must exist), in bytes; none when the system cannot tell.
+std::optional<std::uint64_t> FreeSpaceBeside(std::string_view fileName);
 // Up to `count` bytes from the file's start; empty when it cannot be read.
 Bytes ReadFileStart(std::string_view fileName, std::size_t count);
 // Replaces an existing destination.

@@ -151,7 +151,9 @@ bool IsProductInstallation(const FolderContents& folder) {
     return folder.exists && folder.hasClient && (folder.hasUninstaller || folder.hasScript);
 }
 
-bool IsLeftOverDownload(const FolderContents& folder) { return folder.exists && folder.onlyClient; }
+bool IsLeftOverDownload(const FolderContents& folder) {
+    return folder.exists && folder.hasClient && folder.entries == 1;
+}
 
 bool IsFolderForTheProduct(const FolderContents& folder) {
     return !folder.exists || !folder.holdsAnything || IsProductInstallation(folder) || IsLeftOverDownload(folder);

@@ -52,7 +52,6 @@ struct FolderContents {
     bool hasClient = false;       // "tavrin.exe"
     bool hasUninstaller = false;  // "卸载.exe"
     bool hasScript = false;       // "Uninstall.bat"
-    bool onlyClient = false;      // "tavrin.exe" is the one entry
     int entries = 0;              // besides "." and ".."
 };
 

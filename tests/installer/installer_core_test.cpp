@@ -169,7 +169,8 @@ TEST(InstallFolder, TextsAsResolvedAndWhetherTaken) {
 TEST(InstallFolder, ChoiceKeepsOtherPeoplesFiles) {
     const FolderContents missing{}, empty{true, false}, someonesFiles{true, true},
         installation{true, true, true, true, false}, installationByScript{true, true, true, false, true},
-        clientAlone{true, true, true, false, false}, leftOver{true, true, true, false, false, true};
+        clientAlone{true, true, true, false, false}, leftOver{true, true, true, false, false, 1},
+        clientAmongOthers{true, true, true, false, false, 2};
     struct Row {
         bool driveRoot;
         FolderContents chosen, subfolder;
@@ -184,6 +185,7 @@ TEST(InstallFolder, ChoiceKeepsOtherPeoplesFiles) {
         {false, someonesFiles, installation, FolderChoice::Subfolder},
         {false, clientAlone, missing, FolderChoice::Subfolder},
         {false, leftOver, missing, FolderChoice::AsChosen},
+        {false, clientAmongOthers, missing, FolderChoice::Subfolder},
         {false, someonesFiles, leftOver, FolderChoice::Subfolder},
         {false, someonesFiles, someonesFiles, FolderChoice::Refused},
         {false, someonesFiles, clientAlone, FolderChoice::Refused},
