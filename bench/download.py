@@ -3,8 +3,11 @@
 (1 and 4 connections) on a 256 MiB file from nginx on loopback, over HTTP
 and over HTTPS, unthrottled and with nginx limiting each connection to
 8 MB/s. Every figure is printed as a ratio to curl's over the same scheme in
-the same run. Needs a Wine session in the environment (bench/run sets one
-up) and the test authority's trust tool (TAVRIN_TRUST_ROOT)."""
+the same run. Then a 32 MiB file over a wide-area link (the tests' relay:
+100 ms round trip, 4 MB/s per connection), each program's median of three
+runs as a share of the ideal time. Needs a Wine session in the environment
+(bench/run sets one up) and the test authority's trust tool
+(TAVRIN_TRUST_ROOT)."""
 import os
 import re
 import subprocess
@@ -15,6 +18,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "download"))
 from certificates import make_test_certificates, trust_in_wine_prefix  # noqa: E402
 from peers import Nginx, make_file, sha256, windows_path  # noqa: E402
+from wan_relay import WanRelay  # noqa: E402
 
 SIZE = 256 << 20
 # Which build of tavrin-fetch is measured: i686 on hosts that run 32-bit code,
@@ -48,6 +52,44 @@ def aria2c(url, target, connections, authority):
                           "-s", str(connections), "--min-split-size=1M", f"--ca-certificate={authority}", "-d",
                           folder, "-o", name, url])
     return seconds, run.returncode
+
+
+WAN_SIZE = 32 << 20
+WAN_ROUND_TRIP = 0.1
+WAN_RATE = 4_000_000  # bytes per second and connection
+WAN_RUNS = 3
+
+
+def wide_area(nginx, served, saved, authority):
+    """The ideal time is the size over the bandwidth of all connections, plus
+    the round trips the requests need: one for the first, and one more for
+    the further connections, which start once the first answer has told the
+    size. (The relay accepts a connection at once: only what is sent over
+    it is delayed.)"""
+    source = make_file(served, "wan.bin", WAN_SIZE)
+    expected = sha256(source)
+    print(f"over a wide-area link ({WAN_SIZE >> 20} MiB, {WAN_ROUND_TRIP * 1000:.0f} ms round trip, "
+          f"{WAN_RATE / 1e6:.0f} MB/s per connection; median of {WAN_RUNS}; ideal / measured):")
+    for name, connections, run in (("curl", 1, lambda url, t: curl(url, t, authority)),
+                                   ("tavrin-fetch 1", 1, lambda url, t: tavrin(url, t, 1)),
+                                   ("tavrin-fetch 4", 4, lambda url, t: tavrin(url, t, 4)),
+                                   ("aria2c 1", 1, lambda url, t: aria2c(url, t, 1, authority)),
+                                   ("aria2c 4", 4, lambda url, t: aria2c(url, t, 4, authority))):
+        ideal = WAN_SIZE / (connections * WAN_RATE) + (1 if connections == 1 else 2) * WAN_ROUND_TRIP
+        times = []
+        for _ in range(WAN_RUNS):
+            target = os.path.join(saved, "wan-" + name.replace(" ", "-") + ".bin")
+            if os.path.exists(target):
+                os.remove(target)
+            with WanRelay(nginx.port, delay_ms=WAN_ROUND_TRIP * 500, rate=WAN_RATE) as relay:
+                seconds, code = run(relay.url("/wan.bin"), target)
+            whole = code == 0 and sha256(target) == expected
+            times.append(seconds if whole else float("inf"))
+            os.remove(target) if os.path.exists(target) else None
+        median = sorted(times)[len(times) // 2]
+        built = f"  ({ARCH} build)" if name.startswith("tavrin") else ""
+        share = ideal / median if median != float("inf") else 0.0
+        print(f"  {name:<16} {median:7.2f} s   ideal {ideal:6.2f} s   {share:5.2f}{built}")
 
 
 def main():
@@ -84,6 +126,7 @@ def main():
             one, four = figures["tavrin-fetch 1"], figures["tavrin-fetch 4"]
             if one:
                 print(f"  tavrin-fetch 4 / 1: {four / one:.2f}")
+        wide_area(nginx, served, saved, authority)
     subprocess.run(["rm", "-rf", served, saved, os.path.dirname(authority)])
 
 

@@ -14,7 +14,7 @@ namespace {
 constexpr int kRetryWaitMs = 5000;
 constexpr int kRetryStepMs = 10;
 
-enum class LoopEnd { Complete, Stopped, Failed };
+enum class LoopEnd { Complete, Stopped, Failed, RangeRefused };
 
 bool RetryAllowed(const DownloadTask& task, const Connection& c) {
     return c.running.load() == 1 && !task.Stopped() && task.running.load() && c.retriesLeft > 0;
@@ -34,22 +34,29 @@ bool WaitForRetry(DownloadTask& task, Connection& c) {
     return !ShouldStop(task, c);
 }
 
-// Repeats a protocol step through the retry policy until it succeeds.
+// Repeats a protocol step through the retry policy until it succeeds, fails
+// finally (StepFinal) or finds its range refused.
 template <class Step>
-bool WithRetries(DownloadTask& task, Connection& c, Step step) {
+StepResult WithRetries(DownloadTask& task, Connection& c, Step step) {
     while (true) {
         StepResult result = step();
-        if (result == StepDone) return true;
-        if (result == StepFinal || !WaitForRetry(task, c)) return false;
+        if (result != StepRetry) return result;
+        if (!WaitForRetry(task, c)) return StepFinal;
     }
 }
 
-StepResult FirstRequest(DownloadTask& task, Connection& c) {
-    return task.protocol == Protocol::Ftp ? FtpFirstRequest(task, c) : HttpFirstRequest(task, c);
-}
+// What each protocol does at each step of a connection.
+struct ProtocolSteps {
+    StepResult (*first)(DownloadTask&, Connection&);
+    StepResult (*segment)(DownloadTask&, Connection&, std::int64_t offset);
+    StepResult (*wholeFile)(DownloadTask&, Connection&);
+    void (*segmentDone)(DownloadTask&, Connection&);  // after a complete segment, or nothing
+};
 
-StepResult SegmentRequest(DownloadTask& task, Connection& c, std::int64_t offset) {
-    return task.protocol == Protocol::Ftp ? FtpSegmentRequest(task, c, offset) : HttpSegmentRequest(task, c, offset);
+const ProtocolSteps& StepsOf(Protocol protocol) {
+    static constexpr ProtocolSteps kHttp = {HttpFirstRequest, HttpSegmentRequest, HttpWholeFileRequest, nullptr};
+    static constexpr ProtocolSteps kFtp = {FtpFirstRequest, FtpSegmentRequest, FtpWholeFileRequest, FtpEndConnection};
+    return protocol == Protocol::Ftp ? kFtp : kHttp;
 }
 
 Segment SegmentCopy(DownloadTask& task, int index) {
@@ -110,8 +117,8 @@ LoopEnd DataLoop(DownloadTask& task, Connection& c) {
         int share = task.param.SpeedLimit > 0 ? std::max(1, task.rateShare.load()) : task.param.BlockSize;
         int wanted = static_cast<int>(std::min<std::int64_t>({share, kReceiveBuffer - c.buffered, left}));
         ULONGLONG began = GetTickCount64();
-        Received r = ConnectionReceive(c, c.buffer.data() + c.buffered, wanted, task.param.ReceiveTimeout,
-                                       [&] { return ShouldStop(task, c); });
+        Received r = c.link->Receive(c.buffer.data() + c.buffered, wanted, task.param.ReceiveTimeout,
+                                     [&] { return ShouldStop(task, c); });
         if (r.bytes > 0) {
             // With a limit every receive lasts a second; the wait still sees a stop within 10 ms.
             if (task.param.SpeedLimit > 0)
@@ -128,10 +135,6 @@ LoopEnd DataLoop(DownloadTask& task, Connection& c) {
             FlushBuffer(task, c);
             return LoopEnd::Stopped;
         }
-        if (r.code == kUnclassified) {  // not taken as a failure: keep reading
-            if (!FlushBuffer(task, c)) return LoopEnd::Failed;
-            continue;
-        }
         // The peer closed early or the read failed: what arrived is kept and
         // the rest of the segment is asked for again.
         ReportMessage(task, c.id, MessageLevel::Error, SocketErrorText(r.code));
@@ -142,14 +145,16 @@ LoopEnd DataLoop(DownloadTask& task, Connection& c) {
         }
         if (!FlushBuffer(task, c)) return LoopEnd::Failed;
         std::int64_t resume = CurrentOffset(task, c.segment);
-        if (!WithRetries(task, c, [&] { return SegmentRequest(task, c, resume); })) return LoopEnd::Failed;
+        StepResult asked = WithRetries(task, c, [&] { return StepsOf(task.protocol).segment(task, c, resume); });
+        if (asked == StepRangeRefused) return LoopEnd::RangeRefused;
+        if (asked != StepDone) return LoopEnd::Failed;
         pendingHeaderBytes = c.headerBodyBytes;
         if (pendingHeaderBytes > 0) CountReceived(task, c, pendingHeaderBytes);
     }
 }
 
 bool Probe(DownloadTask& task, Connection& c) {
-    if (!WithRetries(task, c, [&] { return FirstRequest(task, c); })) return false;
+    if (WithRetries(task, c, [&] { return StepsOf(task.protocol).first(task, c); }) != StepDone) return false;
     if (!task.savePath.empty() && task.savePath.back() == '\\') {
         const Text& path = task.protocol == Protocol::Ftp ? task.ftp.path : task.http.target;
         Text name = LastPathPart(DecodeUrlText(path));
@@ -190,6 +195,74 @@ std::optional<int> TakeNextSegment(DownloadTask& task, Connection& c) {
     return next;
 }
 
+// What a connection does next with its segment.
+enum class Next { Read, AskSegment, AskWholeFile };
+
+// Asks for the rest of the connection's segment, or for the whole file.
+StepResult Ask(DownloadTask& task, Connection& c, Next next) {
+    const ProtocolSteps& steps = StepsOf(task.protocol);
+    if (next == Next::AskWholeFile) return WithRetries(task, c, [&] { return steps.wholeFile(task, c); });
+    return WithRetries(task, c, [&] { return steps.segment(task, c, CurrentOffset(task, c.segment)); });
+}
+
+// Segments one after another until none is left, the connection is told to
+// stop, or it fails (false). A range the server would not answer ends the
+// connection normally: its segment goes back for the others.
+bool Work(DownloadTask& task, Connection& c, Next next, std::int32_t& reached) {
+    while (true) {
+        if (next != Next::Read) {
+            StepResult asked = Ask(task, c, next);
+            reached = static_cast<std::int32_t>(CurrentOffset(task, c.segment));
+            if (asked == StepRangeRefused) return true;
+            if (asked != StepDone) return false;
+        }
+        AnnounceSegment(task, c);
+        LoopEnd end = DataLoop(task, c);
+        if (end == LoopEnd::Complete && StepsOf(task.protocol).segmentDone) StepsOf(task.protocol).segmentDone(task, c);
+        c.socket.Close();
+        reached = static_cast<std::int32_t>(CurrentOffset(task, c.segment));
+        if (end == LoopEnd::Failed) return false;
+        if (end != LoopEnd::Complete || ShouldStop(task, c)) return true;
+        {
+            std::lock_guard guard(task.segmentsLock);
+            task.segments.Release(c.segment);
+        }
+        std::optional<int> following = TakeNextSegment(task, c);
+        if (!following) {
+            c.segment = -1;
+            return true;
+        }
+        c.segment = *following;
+        c.onFirstSegment = false;
+        next = Next::AskSegment;
+    }
+}
+
+// At a connection's end: it leaves the task, or, when it is the last one
+// and a server would not answer a range, stays to fetch the whole file again
+// from byte 0 (the file may not be whole otherwise). Decided under the
+// segment lock, where connections are added and counted, so that two
+// connections ending together cannot both leave an incomplete file behind.
+bool StaysForWholeFile(DownloadTask& task, Connection& c, bool ok, bool& last) {
+    std::lock_guard guard(task.segmentsLock);
+    if (c.segment >= 0 && task.segments.count() > 0) task.segments.Release(c.segment);
+    c.segment = -1;
+    if (ok && task.rangeRefused.load() && task.active.load() == 1 && !ShouldStop(task, c) &&
+        !task.segments.AllComplete() && c.retriesLeft > 0) {
+        --c.retriesLeft;
+        ++task.retryCount;
+        task.wholeFileOnly = true;
+        task.segments.Create(task.segments.fileSize(), 1);
+        task.segments[0].threadId = static_cast<std::int32_t>(GetCurrentThreadId());
+        task.segments[0].connection = c.id;
+        c.segment = 0;
+        task.received = 0;  // what is shown as progress starts again too
+        return true;
+    }
+    last = task.active.fetch_sub(1) == 1;
+    return false;
+}
+
 }  // namespace
 
 bool ShouldStop(const DownloadTask& task, const Connection& connection) {
@@ -199,52 +272,28 @@ bool ShouldStop(const DownloadTask& task, const Connection& connection) {
 void RunConnection(DownloadTask& task, Connection& c) {
     PostCallerEvent(task, ConnectionStarted, c.id, 0, 0);
     c.buffer.assign(kReceiveBuffer, 0);
-    bool ok = true;
-    bool haveResponse = false;
     std::int32_t reached = 0;  // offset reached in the connection's latest segment
+    bool ok = true;
+    Next next = Next::AskSegment;
     if (c.first) {
         ok = Probe(task, c);
-        haveResponse = true;
+        next = Next::Read;
     }
-    while (ok) {
-        if (!haveResponse) {
-            std::int64_t offset = CurrentOffset(task, c.segment);
-            ok = WithRetries(task, c, [&] { return SegmentRequest(task, c, offset); });
-            if (!ok) break;
-        }
-        haveResponse = false;
-        AnnounceSegment(task, c);
-        LoopEnd end = DataLoop(task, c);
-        if (task.protocol == Protocol::Ftp && end == LoopEnd::Complete) FtpEndConnection(task, c);
+    bool last = false;
+    while (true) {
+        if (ok) ok = Work(task, c, next, reached);
         c.socket.Close();
-        reached = static_cast<std::int32_t>(CurrentOffset(task, c.segment));
-        if (end == LoopEnd::Failed) ok = false;
-        if (end != LoopEnd::Complete || ShouldStop(task, c)) break;
-        {
-            std::lock_guard guard(task.segmentsLock);
-            task.segments.Release(c.segment);
-        }
-        std::optional<int> next = TakeNextSegment(task, c);
-        if (!next) {
-            c.segment = -1;
-            break;
-        }
-        c.segment = *next;
+        c.control.Close();
+        c.listener.Close();
+        if (!StaysForWholeFile(task, c, ok, last)) break;
+        ReportMessage(task, c.id, MessageLevel::Info, "服务器不支持分段下载, 改为单连接从头下载整个文件");
+        next = Next::AskWholeFile;
         c.onFirstSegment = false;
-    }
-
-    c.socket.Close();
-    c.control.Close();
-    c.listener.Close();
-    if (c.segment >= 0 && task.segments.count() > 0) {
-        std::lock_guard guard(task.segmentsLock);
-        task.segments.Release(c.segment);
     }
     c.buffer.clear();
     c.buffer.shrink_to_fit();
     PostCallerEvent(task, ok ? ConnectionEnded : ConnectionFailed, c.id, reached, 0);
     c.running = -1;
-    // The last one out ends the task; counting down atomically means two
-    // connections ending together cannot both miss it.
-    if (task.active.fetch_sub(1) == 1) task.queue.Post({QueueEvent::AllConnectionsOver});
+    // The last one out ends the task.
+    if (last) task.queue.Post({QueueEvent::AllConnectionsOver});
 }

@@ -32,23 +32,25 @@ void AddConnection(DownloadTask& task) {
     if (task.stopping.load()) return;
     auto connection = std::make_unique<Connection>();
     connection->task = &task;
-    if (task.active.load() == 0 && task.started.load() == 0) {
-        connection->first = true;
-    } else {
+    {
+        // Segments are taken and connections counted under one lock, where a
+        // connection decides to fetch the whole file alone.
         std::lock_guard guard(task.segmentsLock);
-        std::optional<int> index = task.segments.TakeFree();
-        if (!index) index = task.segments.SplitLargest();
-        if (!index) return;
-        connection->segment = *index;
-        task.rateShare = task.param.SpeedLimit / (task.active.load() + 1);
-    }
-    // Counted before the thread starts, so that the last connection ending
-    // meanwhile cannot take the new one for the end of the task.
-    connection->id = task.started.fetch_add(1) + 1;
-    connection->sequence = task.active.fetch_add(1) + 1;
-    if (connection->segment >= 0) {
-        std::lock_guard guard(task.segmentsLock);
-        task.segments[connection->segment].connection = connection->id;
+        if (task.active.load() == 0 && task.started.load() == 0) {
+            connection->first = true;
+        } else {
+            if (task.wholeFileOnly) return;
+            std::optional<int> index = task.segments.TakeFree();
+            if (!index) index = task.segments.SplitLargest();
+            if (!index) return;
+            connection->segment = *index;
+            task.rateShare = task.param.SpeedLimit / (task.active.load() + 1);
+        }
+        // Counted before the thread starts, so that the last connection ending
+        // meanwhile cannot take the new one for the end of the task.
+        connection->id = task.started.fetch_add(1) + 1;
+        connection->sequence = task.active.fetch_add(1) + 1;
+        if (connection->segment >= 0) task.segments[connection->segment].connection = connection->id;
     }
     Connection* raw = connection.get();
     try {
@@ -62,12 +64,13 @@ void AddConnection(DownloadTask& task) {
         });
     } catch (const std::system_error&) {
         // No thread: no connection; the task goes on with the others.
-        task.active.fetch_sub(1);
-        if (raw->segment >= 0) {
+        bool last;
+        {
             std::lock_guard guard(task.segmentsLock);
-            task.segments.Release(raw->segment);
+            if (raw->segment >= 0) task.segments.Release(raw->segment);
+            last = task.active.fetch_sub(1) == 1;
         }
-        if (task.active.load() == 0) task.queue.Post({QueueEvent::AllConnectionsOver});
+        if (last) task.queue.Post({QueueEvent::AllConnectionsOver});
         return;
     }
     std::lock_guard guard(task.connectionsLock);

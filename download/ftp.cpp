@@ -4,6 +4,7 @@
 #include <winsock2.h>
 
 #include "download/core/status_text.h"
+#include "download/dial.h"
 #include "download/task.h"
 
 namespace {
@@ -83,20 +84,8 @@ StepResult OpenControl(DownloadTask& task, Connection& c) {
     c.control.Close();
     c.socket.Close();
     c.listener.Close();
-    if (!c.control.Open()) return StepFinal;
-    const char* address = task.address.c_str();
-    const int port = task.connectPort;
-    ReportFormatted(task, c.id, InfoLevel, "正在连接 [%s:%d]", address, port);
-    switch (ConnectWithTimeout(c.control, task.address, port, task.param.ConnectTimeout, StopFor(task, c))) {
-        case ConnectOutcome::Connected: break;
-        case ConnectOutcome::TimedOut:
-            ReportFormatted(task, c.id, ErrorLevel, "连接 [%s:%d]超时", address, port);
-            return StepRetry;
-        case ConnectOutcome::Stopped: return StepRetry;
-        case ConnectOutcome::Failed:
-            ReportFormatted(task, c.id, ErrorLevel, "连接 [%s:%d]失败", address, port);
-            return StepRetry;
-    }
+    if (!StartSocketLibrary()) return StepFinal;  // no sockets at all: trying again cannot help
+    if (ConnectPeer(task, c, c.control, "正在连接 [%s:%d]") != ConnectOutcome::Connected) return StepRetry;
     ReportMessage(task, c.id, InfoLevel, "连接成功, 等待欢迎消息");
     if (ReadReply(task, c, task.param.ConnectTimeout).code != 220) {
         ReportMessage(task, c.id, ErrorLevel, "无法得到欢迎消息");
@@ -125,8 +114,8 @@ bool PassiveData(DownloadTask& task, Connection& c) {
         ReportMessage(task, c.id, ErrorLevel, "尝试主动模式连接");
         return false;
     }
-    if (c.socket.Open() && ConnectWithTimeout(c.socket, passive->address, passive->port, task.param.ConnectTimeout,
-                                              StopFor(task, c)) == ConnectOutcome::Connected)
+    if (ConnectWithTimeout(c.socket, passive->address, passive->port, task.param.ConnectTimeout, StopFor(task, c)) ==
+        ConnectOutcome::Connected)
         return true;
     c.socket.Close();
     ReportMessage(task, c.id, ErrorLevel, "数据通道连接失败");
@@ -138,8 +127,9 @@ bool PassiveData(DownloadTask& task, Connection& c) {
 // computer's own name.
 Text OwnAddress() {
     char name[256] = {};
-    if (!StartSocketLibrary()) return {};
-    return gethostname(name, sizeof name) == 0 ? ResolveHost(name) : Text();
+    if (!StartSocketLibrary() || gethostname(name, sizeof name) != 0) return {};
+    std::vector<PeerAddress> own = LookUpHost(name, 0, true);
+    return own.empty() ? Text() : own.front().text;
 }
 
 StepResult ActiveData(DownloadTask& task, Connection& c) {
@@ -212,17 +202,13 @@ bool RestartTest(DownloadTask& task, Connection& c) {
 
 Text WithoutLeadingSlash(const Text& path) { return path.substr(!path.empty() && path[0] == '/' ? 1 : 0); }
 
+// A name that does not resolve is final for FTP. The passive and active
+// data channels speak IPv4 only, so only IPv4 addresses are tried.
 StepResult Resolve(DownloadTask& task, Connection& c) {
-    task.connectPort = task.ftp.port;
-    if (IsDottedIPv4(task.ftp.host)) {
-        task.address = task.ftp.host;
-        return StepDone;
-    }
-    ReportFormatted(task, c.id, InfoLevel, "正在解析域名 [%s]", task.ftp.host.c_str());
-    task.address = ResolveHost(task.ftp.host);
-    if (!task.address.empty()) return StepDone;
-    ReportFormatted(task, c.id, ErrorLevel, "解析域名 [%s]出错", task.ftp.host.c_str());
-    return StepFinal;
+    return ResolvePeer(task, c, {task.ftp.host, task.ftp.port}, {"正在解析域名 [%s]", "解析域名 [%s]出错"},
+                       task.ftp.host, true)
+               ? StepDone
+               : StepFinal;
 }
 
 }  // namespace
@@ -280,6 +266,8 @@ StepResult FtpSegmentRequest(DownloadTask& task, Connection& c, std::int64_t off
     Exchange(task, c, rest, task.param.ReceiveTimeout);
     return Retrieve(task, c);
 }
+
+StepResult FtpWholeFileRequest(DownloadTask& task, Connection& c) { return FtpSegmentRequest(task, c, 0); }
 
 void FtpEndConnection(DownloadTask& task, Connection& c) {
     if (c.control.isOpen() && !ShouldStop(task, c)) {

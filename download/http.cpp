@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "download/core/status_text.h"
+#include "download/dial.h"
 #include "download/task.h"
 
 namespace {
@@ -15,51 +16,35 @@ StopCheck StopFor(const DownloadTask& task, const Connection& connection) {
     return [&task, &connection] { return ShouldStop(task, connection); };
 }
 
-// A dotted address is taken as it is; a name is resolved with the two
-// messages given (the failure one names `shownOnFailure`).
-StepResult ResolveInto(DownloadTask& task, Connection& c, const HostAndPort& peer, const char* resolving,
-                       const char* failed, const Text& shownOnFailure) {
-    task.connectPort = peer.port;
-    if (IsDottedIPv4(peer.name)) {
-        task.address = peer.name;
-        return StepDone;
-    }
-    ReportFormatted(task, c.id, Info, resolving, peer.name.c_str());
-    task.address = ResolveHost(peer.name);
-    if (!task.address.empty()) return StepDone;
-    ReportFormatted(task, c.id, Error, failed, shownOnFailure.c_str());
-    return StepRetry;
-}
-
-// Resolves the server (or the proxy) into task.address and task.connectPort.
+// Looks up the server (or the proxy) into the task's peers.
 StepResult Resolve(DownloadTask& task, Connection& c) {
-    if (task.http.proxy.empty()) {
-        HostAndPort server = ServerOf(task.http);
-        return ResolveInto(task, c, server, "正在解析域名 [%s]", "解析域名 [%s]出错", server.name);
-    }
-    return ResolveInto(task, c, ProxyOf(task.http.proxy), "正在代理服务器解析域名 [%s]", "解析代理服务器域名 [%s]出错",
-                       task.http.proxy);
+    bool found =
+        task.http.proxy.empty()
+            ? ResolvePeer(task, c, ServerOf(task.http), {"正在解析域名 [%s]", "解析域名 [%s]出错"},
+                          ServerOf(task.http).name)
+            : ResolvePeer(task, c, ProxyOf(task.http.proxy),
+                          {"正在代理服务器解析域名 [%s]", "解析代理服务器域名 [%s]出错"}, ProxyShown(task.http.proxy));
+    return found ? StepDone : StepRetry;
 }
 
 StepResult Connect(DownloadTask& task, Connection& c, bool firstRequest) {
     c.tls.Reset();
-    if (!c.socket.Open()) return StepFinal;
-    const char* address = task.address.c_str();
-    int port = task.connectPort;
-    if (firstRequest && !task.http.proxy.empty())
-        ReportFormatted(task, c.id, Info, "正在连接代理服务器 [%s:%d]", address, port);
-    else
-        ReportFormatted(task, c.id, Info, "正在连接 [%s:%d]", address, port);
-    switch (ConnectWithTimeout(c.socket, task.address, port, task.param.ConnectTimeout, StopFor(task, c))) {
-        case ConnectOutcome::Connected:
-            ReportFormatted(task, c.id, Info, firstRequest ? "连接 [%s:%d]成功" : "连接[%s:%d]成功", address, port);
-            return StepDone;
-        case ConnectOutcome::TimedOut: ReportFormatted(task, c.id, Error, "连接 [%s:%d]超时", address, port); break;
-        case ConnectOutcome::Stopped: break;
-        case ConnectOutcome::Failed: ReportFormatted(task, c.id, Error, "连接 [%s:%d]失败", address, port); break;
-    }
+    c.link = &c.socket;
+    if (!StartSocketLibrary()) return StepFinal;  // no sockets at all: trying again cannot help
+    const char* connecting =
+        firstRequest && !task.http.proxy.empty() ? "正在连接代理服务器 [%s:%d]" : "正在连接 [%s:%d]";
+    if (ConnectPeer(task, c, c.socket, connecting) != ConnectOutcome::Connected) return StepRetry;
+    ReportFormatted(task, c.id, Info, firstRequest ? "连接 [%s:%d]成功" : "连接[%s:%d]成功", task.address.c_str(),
+                    task.connectPort);
+    return StepDone;
+}
+
+// A proxy that wants credentials it was not given (or not these) will want
+// them on every try: final, with a message of its own.
+StepResult ProxyRefusedCredentials(DownloadTask& task, Connection& c) {
+    ReportFormatted(task, c.id, Error, "代理服务器 [%s] 要求身份验证", ProxyShown(task.http.proxy).c_str());
     c.socket.Close();
-    return StepRetry;
+    return StepFinal;
 }
 
 StepResult SendRequest(DownloadTask& task, Connection& c, std::string_view extraLine) {
@@ -69,8 +54,8 @@ StepResult SendRequest(DownloadTask& task, Connection& c, std::string_view extra
         ReportMessage(task, c.id, Error, "发送请求失败");
         return StepFinal;
     }
-    ReportMessage(task, c.id, MessageLevel::Sent, *request);
-    if (ConnectionSend(c, *request, task.param.SendTimeout, StopFor(task, c)) != 0) {
+    ReportMessage(task, c.id, MessageLevel::Sent, ShownRequest(*request));
+    if (c.link->Send(*request, task.param.SendTimeout, StopFor(task, c)) != 0) {
         ReportMessage(task, c.id, Error, "发送请求失败");
         return StepRetry;
     }
@@ -87,8 +72,8 @@ StepResult ReadHeader(DownloadTask& task, Connection& c) {
             ReportMessage(task, c.id, Error, "HTTP返回头部信息过长");
             return StepFinal;
         }
-        Received r = ConnectionReceive(c, header + have, static_cast<int>(sizeof header - have),
-                                       task.param.ReceiveTimeout, StopFor(task, c));
+        Received r = c.link->Receive(header + have, static_cast<int>(sizeof header - have), task.param.ReceiveTimeout,
+                                     StopFor(task, c));
         if (r.code == kStopped) {
             ReportMessage(task, c.id, Error, "未知错误");
             return StepRetry;
@@ -121,8 +106,8 @@ void TakeDispositionName(DownloadTask& task, const HttpResponse& response) {
 // Asks the proxy for a tunnel to the server; what follows goes through it.
 StepResult OpenTunnel(DownloadTask& task, Connection& c) {
     Text request = BuildConnectRequest(task.http);
-    ReportMessage(task, c.id, MessageLevel::Sent, request);
-    if (SendWithTimeout(c.socket, request, task.param.SendTimeout, StopFor(task, c)) != 0) {
+    ReportMessage(task, c.id, MessageLevel::Sent, ShownRequest(request));
+    if (c.link->Send(request, task.param.SendTimeout, StopFor(task, c)) != 0) {
         ReportMessage(task, c.id, Error, "发送请求失败");
         return StepRetry;
     }
@@ -131,6 +116,7 @@ StepResult OpenTunnel(DownloadTask& task, Connection& c) {
     int status = c.response.status;
     c.response = {};
     if (status == 200 && c.buffered == 0) return StepDone;
+    if (status == 407) return ProxyRefusedCredentials(task, c);
     ReportFormatted(task, c.id, Error, "代理服务器拒绝建立通道, 返回号[%d]", status);
     return StepFinal;
 }
@@ -140,8 +126,11 @@ StepResult OpenTunnel(DownloadTask& task, Connection& c) {
 StepResult OpenSecureChannel(DownloadTask& task, Connection& c) {
     Text name = ServerOf(task.http).name;
     ReportFormatted(task, c.id, Info, "正在建立安全连接 [%s]", name.c_str());
-    switch (c.tls.Handshake(c.socket, name, task.param.ReceiveTimeout, StopFor(task, c))) {
-        case TlsOutcome::Ready: ReportFormatted(task, c.id, Info, "安全连接 [%s]成功", name.c_str()); return StepDone;
+    switch (c.tls.Handshake(*c.link, task.tlsCredentials, name, task.param.ReceiveTimeout, StopFor(task, c))) {
+        case TlsOutcome::Ready:
+            c.link = &c.tls;
+            ReportFormatted(task, c.id, Info, "安全连接 [%s]成功", name.c_str());
+            return StepDone;
         case TlsOutcome::Stopped: return StepRetry;
         case TlsOutcome::NetworkFailed: ReportMessage(task, c.id, Error, "建立安全连接失败"); return StepRetry;
         case TlsOutcome::HandshakeFailed: ReportMessage(task, c.id, Error, "无法与服务器建立安全连接"); break;
@@ -189,7 +178,10 @@ StepResult HttpFirstRequest(DownloadTask& task, Connection& c) {
                 task.fileSize = static_cast<std::int32_t>(response.contentLength);
                 return StepDone;
             case 301:
-            case 302: {
+            case 302:
+            case 303:  // each of these asks again with a GET, the only request sent
+            case 307:
+            case 308: {
                 c.socket.Close();
                 if (!response.location) {
                     ReportMessage(task, c.id, Error, "获得重定向信息错误");
@@ -205,6 +197,9 @@ StepResult HttpFirstRequest(DownloadTask& task, Connection& c) {
             case 400:
             case 403:
             case 404: ReportMessage(task, c.id, Error, "出现错误"); break;
+            case 407:
+                if (UsesProxyForm(task.http)) return ProxyRefusedCredentials(task, c);
+                [[fallthrough]];
             default: ReportFormatted(task, c.id, Error, "暂时不支持的返回, 返回号[%d]", response.status); break;
         }
         c.socket.Close();
@@ -216,15 +211,37 @@ StepResult HttpSegmentRequest(DownloadTask& task, Connection& c, std::int64_t of
     StepResult step = Exchange(task, c, false, RangeLine(offset));
     if (step != StepDone) return step;
     const HttpResponse& response = c.response;
-    if (response.contentLength == task.fileSize.load()) {
-        ReportMessage(task, c.id, Error, "出现错误");
-    } else if (response.status == 200 || response.status == 206) {
-        return StepDone;
+    if (AnswersRange(response, offset, task.fileSize.load())) return StepDone;
+    if (response.status == 200 || response.status == 206) {
+        // Another range, the whole file or another file: its bytes must not
+        // be written at this offset.
+        ReportFormatted(task, c.id, Error, "服务器没有按请求的位置返回数据 [%lld-], 返回号[%d]",
+                        static_cast<long long>(offset), response.status);
+        task.rangeRefused = true;
+        step = StepRangeRefused;
     } else if (response.status == 400 || response.status == 403 || response.status == 404) {
         ReportMessage(task, c.id, Error, "出现错误");
+        step = StepFinal;
+    } else if (response.status == 407 && UsesProxyForm(task.http)) {
+        return ProxyRefusedCredentials(task, c);
     } else {
         ReportFormatted(task, c.id, Error, "暂时不支持的返回, 返回号[%d]", response.status);
+        step = StepFinal;
     }
+    c.socket.Close();
+    c.buffered = 0;
+    return step;
+}
+
+StepResult HttpWholeFileRequest(DownloadTask& task, Connection& c) {
+    StepResult step = Exchange(task, c, false, task.http.cookieLine);
+    if (step != StepDone) return step;
+    const HttpResponse& response = c.response;
+    if (response.status == 200 && response.contentLength == task.fileSize.load()) return StepDone;
+    if (response.status == 200 || response.status == 206)
+        ReportMessage(task, c.id, Error, "出现错误");  // not the file the download began with
+    else
+        ReportFormatted(task, c.id, Error, "暂时不支持的返回, 返回号[%d]", response.status);
     c.socket.Close();
     c.buffered = 0;
     return StepFinal;

@@ -1,14 +1,14 @@
 #include "download/socket.h"
 
-#include <ws2tcpip.h>
+#include <cstring>
+#include <string>
 
 #include "download/core/status_text.h"
+#include "download/core/url.h"
 
 namespace {
 
 constexpr int kStepMs = 10;
-
-int LastError() { return SocketErrorCode(WSAGetLastError()); }
 
 void SetNonBlocking(SOCKET s) {
     u_long nonBlocking = 1;
@@ -43,10 +43,10 @@ bool StartSocketLibrary() {
     return started;
 }
 
-bool Socket::Open() {
+bool Socket::Open(int family) {
     Close();
     if (!StartSocketLibrary()) return false;
-    socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    socket_ = ::socket(family, SOCK_STREAM, IPPROTO_TCP);
     if (socket_ == INVALID_SOCKET) {
         Close();
         return false;
@@ -59,16 +59,14 @@ void Socket::Close() {
     socket_ = INVALID_SOCKET;
 }
 
-ConnectOutcome ConnectWithTimeout(Socket& socket, const Text& address, int port, int timeoutMs, const StopCheck& stop) {
-    sockaddr_in peer = {};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(static_cast<u_short>(port));
-    peer.sin_addr.s_addr = inet_addr(address.c_str());
+ConnectOutcome ConnectWithTimeout(Socket& socket, const PeerAddress& peer, int timeoutMs, const StopCheck& stop) {
+    if (!socket.Open(peer.family())) return ConnectOutcome::Failed;
     SOCKET s = socket.get();
     // The socket stays non-blocking: every later send and receive waits in
     // its own 10 ms steps, and switching modes per call costs a system call.
     SetNonBlocking(s);
-    if (connect(s, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0) return ConnectOutcome::Connected;
+    if (connect(s, reinterpret_cast<const sockaddr*>(&peer.storage), peer.length) == 0)
+        return ConnectOutcome::Connected;
     int error = WSAGetLastError();
     if (error != WSAEWOULDBLOCK && error != WSAEINPROGRESS) return ConnectOutcome::Failed;
     int steps = timeoutMs / kStepMs > 0 ? timeoutMs / kStepMs : 1;
@@ -79,6 +77,12 @@ ConnectOutcome ConnectWithTimeout(Socket& socket, const Text& address, int port,
         if (ready > 0) return ConnectOutcome::Connected;
     }
     return ConnectOutcome::TimedOut;
+}
+
+ConnectOutcome ConnectWithTimeout(Socket& socket, const Text& address, int port, int timeoutMs, const StopCheck& stop) {
+    std::optional<PeerAddress> peer = LiteralAddress(address, port);
+    if (!peer || peer->family() != AF_INET) return ConnectOutcome::Failed;
+    return ConnectWithTimeout(socket, *peer, timeoutMs, stop);
 }
 
 int SendWithTimeout(Socket& socket, std::string_view bytes, int timeoutMs, const StopCheck& stop) {
@@ -115,7 +119,8 @@ Received ReceiveWithTimeout(Socket& socket, char* buffer, int wanted, int timeou
         int n = recv(s, buffer, wanted, 0);
         if (n > 0) return {n, 0};
         if (n == 0) return {0, kPeerClosed};
-        if (WSAGetLastError() != WSAEWOULDBLOCK) return {0, LastError()};
+        int error = WSAGetLastError();
+        if (error != WSAEWOULDBLOCK) return {0, ReceiveErrorCode(error)};
         int ready = WaitStep(s, false);
         if (ready < 0) return {0, kWaitFailed};
         if (ready == 0) {
@@ -125,19 +130,75 @@ Received ReceiveWithTimeout(Socket& socket, char* buffer, int wanted, int timeou
     }
 }
 
-Text ResolveHost(const Text& name) {
-    if (!StartSocketLibrary()) return {};
-    addrinfo hints = {};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    Text address;
-    if (getaddrinfo(name.c_str(), nullptr, &hints, &found) == 0 && found) {
-        auto* in = reinterpret_cast<sockaddr_in*>(found->ai_addr);
-        address = inet_ntoa(in->sin_addr);
-        freeaddrinfo(found);
+namespace {
+
+Text AddressText(const sockaddr* address, int length) {
+    char text[NI_MAXHOST] = {};
+    if (getnameinfo(address, length, text, sizeof text, nullptr, 0, NI_NUMERICHOST) != 0) return {};
+    return text;
+}
+
+PeerAddress FromAddrInfo(const addrinfo& found) {
+    PeerAddress peer;
+    std::memcpy(&peer.storage, found.ai_addr, found.ai_addrlen);
+    peer.length = static_cast<int>(found.ai_addrlen);
+    peer.text = AddressText(found.ai_addr, peer.length);
+    return peer;
+}
+
+}  // namespace
+
+std::optional<PeerAddress> LiteralAddress(const Text& name, int port) {
+    if (IsDottedIPv4(name)) {
+        // As the system has always read a dotted address (inet_addr), which
+        // getaddrinfo may not ("127.000.0.1").
+        PeerAddress peer;
+        auto* in = reinterpret_cast<sockaddr_in*>(&peer.storage);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(static_cast<u_short>(port));
+        in->sin_addr.s_addr = inet_addr(name.c_str());
+        peer.length = sizeof(sockaddr_in);
+        peer.text = name;
+        return peer;
     }
-    return address;
+    if (name.find(':') == Text::npos || !StartSocketLibrary()) return std::nullopt;
+    addrinfo hints = {};
+    hints.ai_family = AF_INET6;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(name.c_str(), std::to_string(port).c_str(), &hints, &found) != 0 || !found) return std::nullopt;
+    PeerAddress peer = FromAddrInfo(*found);
+    freeaddrinfo(found);
+    return peer;
+}
+
+std::vector<PeerAddress> LookUpHost(const Text& name, int port, bool ipv4Only) {
+    if (std::optional<PeerAddress> literal = LiteralAddress(name, port)) {
+        if (ipv4Only && literal->family() != AF_INET) return {};
+        return {*literal};
+    }
+    std::vector<PeerAddress> peers;
+    if (!StartSocketLibrary()) return peers;
+    addrinfo hints = {};
+    hints.ai_family = ipv4Only ? AF_INET : AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(name.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return peers;
+    for (addrinfo* a = found; a; a = a->ai_next)
+        if ((a->ai_family == AF_INET || a->ai_family == AF_INET6) && a->ai_addrlen <= sizeof(sockaddr_storage))
+            peers.push_back(FromAddrInfo(*a));
+    freeaddrinfo(found);
+    return peers;
+}
+
+int Socket::Send(std::string_view bytes, int timeoutMs, const StopCheck& stop) {
+    return SendWithTimeout(*this, bytes, timeoutMs, stop);
+}
+
+Received Socket::Receive(char* buffer, int wanted, int timeoutMs, const StopCheck& stop) {
+    return ReceiveWithTimeout(*this, buffer, wanted, timeoutMs, stop);
 }
 
 bool Socket::Adopt(SOCKET accepted) {

@@ -24,8 +24,9 @@
 
 struct DownloadTask;
 
-// Protocol steps answer 1 success, -1 retryable failure, 0 final failure.
-enum StepResult : int { StepFinal = 0, StepDone = 1, StepRetry = -1 };
+// Protocol steps answer 1 success, -1 retryable failure, 0 final failure;
+// a ranged request may also find that the server did not answer its range.
+enum StepResult : int { StepFinal = 0, StepDone = 1, StepRetry = -1, StepRangeRefused = 2 };
 
 struct Connection {
     DownloadTask* task = nullptr;
@@ -37,13 +38,14 @@ struct Connection {
     // 1 running, 0 asked to stop (written by the stop), -1 ended (written by the thread).
     std::atomic<int> running{1};
     std::thread thread;
-    Socket socket;             // the data socket (HTTP: the only one)
-    Socket control;            // FTP control connection
-    Socket listener;           // FTP active mode: waits for the server's data connection
-    TlsChannel tls;            // HTTPS: the session over `socket`
-    std::vector<char> buffer;  // kReceiveBuffer bytes
-    int buffered = 0;          // bytes in buffer not yet in the file
-    int headerBodyBytes = 0;   // of those, the ones that came with the response header
+    Socket socket;              // the data socket (HTTP: the only one)
+    Socket control;             // FTP control connection
+    Socket listener;            // FTP active mode: waits for the server's data connection
+    TlsChannel tls;             // HTTPS: the session over `socket`
+    Transport* link = &socket;  // the top of the byte chain: `socket`, or `tls` over it
+    std::vector<char> buffer;   // kReceiveBuffer bytes
+    int buffered = 0;           // bytes in buffer not yet in the file
+    int headerBodyBytes = 0;    // of those, the ones that came with the response header
     std::int64_t received = 0;
     int retriesLeft = 999;
     HttpResponse response;
@@ -71,8 +73,12 @@ struct DownloadTask {
     // Shared by all connections: written by whichever finds out first.
     std::atomic<bool> ftpActiveMode{false};
     std::atomic<bool> ftpRestart{false};
-    Text address;  // resolved server, or proxy when one is set
+    // The server's (or the proxy's) addresses: all that the name gave until
+    // one answers, then that one, which every later connect uses.
+    std::vector<PeerAddress> peers;
+    Text address;  // the address as text, for the messages and the state
     int connectPort = 0;
+    TlsCredentials tlsCredentials;  // one for all connections: their sessions may resume
 
     std::atomic<std::int32_t> fileSize{0};
     std::atomic<std::int32_t> received{0};
@@ -82,6 +88,11 @@ struct DownloadTask {
     std::atomic<int> started{0};
     std::atomic<int> rateShare{0};
     std::atomic<bool> sizeAnnounced{false};
+    // A server answered a ranged request with something else (written by
+    // any connection); once the task has fallen back to one connection that
+    // fetches the whole file, no connection is added (under segmentsLock).
+    std::atomic<bool> rangeRefused{false};
+    bool wholeFileOnly = false;
 
     std::mutex segmentsLock;
     SegmentTable segments;
@@ -116,18 +127,16 @@ void PostCallerEvent(DownloadTask& task, DownloadEvent event, int connection, st
 // Runs on a connection thread.
 void RunConnection(DownloadTask& task, Connection& connection);
 
-// What an HTTP connection's bytes go through: its TLS session once one is
-// set up on the socket, else the socket itself.
-int ConnectionSend(Connection& connection, std::string_view bytes, int timeoutMs, const StopCheck& stop);
-Received ConnectionReceive(Connection& connection, char* buffer, int wanted, int timeoutMs, const StopCheck& stop);
-
-// HTTP steps of a connection.
+// HTTP steps of a connection. The whole-file request starts the file again
+// from byte 0 when a server would not answer a range.
 StepResult HttpFirstRequest(DownloadTask& task, Connection& connection);
 StepResult HttpSegmentRequest(DownloadTask& task, Connection& connection, std::int64_t offset);
+StepResult HttpWholeFileRequest(DownloadTask& task, Connection& connection);
 
 // FTP steps of a connection, and its last word on the control connection.
 StepResult FtpFirstRequest(DownloadTask& task, Connection& connection);
 StepResult FtpSegmentRequest(DownloadTask& task, Connection& connection, std::int64_t offset);
+StepResult FtpWholeFileRequest(DownloadTask& task, Connection& connection);
 void FtpEndConnection(DownloadTask& task, Connection& connection);
 // Checks the caller's stop and the connection's.
 bool ShouldStop(const DownloadTask& task, const Connection& connection);

@@ -49,14 +49,42 @@ void FreeToken(SecBuffer& token) {
     token.cbBuffer = 0;
 }
 
-// Sends a token the system allocated, then frees it.
-int SendToken(Socket& socket, SecBuffer& token, int timeoutMs, const StopCheck& stop) {
-    int code = 0;
-    if (token.pvBuffer && token.cbBuffer > 0)
-        code = SendWithTimeout(socket, std::string_view(static_cast<char*>(token.pvBuffer), token.cbBuffer), timeoutMs,
-                               stop);
-    FreeToken(token);
-    return code;
+// The system's own version, whatever the program's manifest says.
+ULONG SystemMajorVersion() {
+    using GetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    auto get = reinterpret_cast<GetVersionFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    return get && get(&version) == 0 ? version.dwMajorVersion : 0;
+}
+
+// Newer systems take the protocols as a list of what is off; TLS 1.2 and 1.3
+// are all that is left on.
+bool AcquireNamingVersions(CredHandle& handle, DWORD flags) {
+    TLS_PARAMETERS parameters = {};
+    parameters.grbitDisabledProtocols = ~static_cast<DWORD>(SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT);
+    SCH_CREDENTIALS settings = {};
+    settings.dwVersion = SCH_CREDENTIALS_VERSION;
+    settings.dwFlags = flags;
+    settings.cTlsParameters = 1;
+    settings.pTlsParameters = &parameters;
+    TimeStamp expiry;
+    wchar_t package[] = UNISP_NAME_W;
+    return Sspi().AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &settings, nullptr,
+                                            nullptr, &handle, &expiry) == SEC_E_OK;
+}
+
+// Older systems know only the list of what is on, and no TLS 1.3.
+bool AcquireNamingTls12(CredHandle& handle, DWORD flags) {
+    SCHANNEL_CRED settings = {};
+    settings.dwVersion = SCHANNEL_CRED_VERSION;
+    settings.dwFlags = flags;
+    settings.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
+    TimeStamp expiry;
+    wchar_t package[] = UNISP_NAME_W;
+    return Sspi().AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &settings, nullptr,
+                                            nullptr, &handle, &expiry) == SEC_E_OK;
 }
 
 TlsOutcome FromPolicyError(DWORD error) {
@@ -73,45 +101,67 @@ TlsOutcome FromPolicyError(DWORD error) {
 
 }  // namespace
 
+TlsCredentials::~TlsCredentials() {
+    if (held_) Sspi().FreeCredentialsHandle(&handle_);
+}
+
+CredHandle* TlsCredentials::Get() {
+    std::lock_guard guard(lock_);
+    if (!tried_) {
+        tried_ = true;
+        // The certificate is checked by the channel, by the same system
+        // functions, so that every refusal can be told apart; no client
+        // certificate is offered.
+        constexpr DWORD kFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
+        // The newer structure only from Windows 10 on; an early Windows 10
+        // that does not know it refuses it, and gets the older one.
+        held_ = (SystemMajorVersion() >= 10 && AcquireNamingVersions(handle_, kFlags)) ||
+                AcquireNamingTls12(handle_, kFlags);
+    }
+    return held_ ? &handle_ : nullptr;
+}
+
+int TlsChannel::SendToken(SecBuffer& token, int timeoutMs, const StopCheck& stop) {
+    int code = 0;
+    if (token.pvBuffer && token.cbBuffer > 0)
+        code = lower_->Send(std::string_view(static_cast<char*>(token.pvBuffer), token.cbBuffer), timeoutMs, stop);
+    FreeToken(token);
+    return code;
+}
+
 void TlsChannel::Reset() {
     if (hasContext_) Sspi().DeleteSecurityContext(&context_);
-    if (hasCredentials_) Sspi().FreeCredentialsHandle(&credentials_);
-    hasContext_ = hasCredentials_ = ready_ = closed_ = false;
+    hasContext_ = ready_ = closed_ = false;
+    credentials_ = nullptr;
     incomingBytes_ = 0;
     plain_.clear();
     plainStart_ = 0;
 }
 
-TlsOutcome TlsChannel::Handshake(Socket& socket, const Text& hostName, int timeoutMs, const StopCheck& stop) {
+TlsOutcome TlsChannel::Handshake(Transport& lower, TlsCredentials& credentials, const Text& hostName, int timeoutMs,
+                                 const StopCheck& stop) {
     Reset();
+    lower_ = &lower;
     hostName_ = ToWideText(hostName);
     incoming_.resize(kIncomingLimit);
-    SCHANNEL_CRED settings = {};
-    settings.dwVersion = SCHANNEL_CRED_VERSION;
-    // The certificate is checked below, by the same system functions, so
-    // that every refusal can be told apart; no client certificate is offered.
-    settings.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
-    TimeStamp expiry;
-    wchar_t package[] = UNISP_NAME_W;
-    if (Sspi().AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &settings, nullptr, nullptr,
-                                         &credentials_, &expiry) != SEC_E_OK)
-        return TlsOutcome::HandshakeFailed;
-    hasCredentials_ = true;
+    credentials_ = credentials.Get();
+    if (!credentials_) return TlsOutcome::HandshakeFailed;
 
     SecBuffer out = {0, SECBUFFER_TOKEN, nullptr};
     SecBufferDesc outDesc = {SECBUFFER_VERSION, 1, &out};
     ULONG attributes = 0;
+    TimeStamp expiry;
     SECURITY_STATUS status =
-        Sspi().InitializeSecurityContextW(&credentials_, nullptr, hostName_.data(), kContextFlags, 0, 0, nullptr, 0,
+        Sspi().InitializeSecurityContextW(credentials_, nullptr, hostName_.data(), kContextFlags, 0, 0, nullptr, 0,
                                           &context_, &outDesc, &attributes, &expiry);
     if (status != SEC_I_CONTINUE_NEEDED) {
         FreeToken(out);
         return TlsOutcome::HandshakeFailed;
     }
     hasContext_ = true;
-    int sent = SendToken(socket, out, timeoutMs, stop);
+    int sent = SendToken(out, timeoutMs, stop);
     if (sent != 0) return sent == kStopped ? TlsOutcome::Stopped : TlsOutcome::NetworkFailed;
-    TlsOutcome outcome = ContinueHandshake(socket, timeoutMs, stop);
+    TlsOutcome outcome = ContinueHandshake(timeoutMs, stop);
     if (outcome != TlsOutcome::Ready) return outcome;
     if (Sspi().QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK)
         return TlsOutcome::HandshakeFailed;
@@ -120,11 +170,11 @@ TlsOutcome TlsChannel::Handshake(Socket& socket, const Text& hostName, int timeo
     return outcome;
 }
 
-TlsOutcome TlsChannel::ContinueHandshake(Socket& socket, int timeoutMs, const StopCheck& stop) {
+TlsOutcome TlsChannel::ContinueHandshake(int timeoutMs, const StopCheck& stop) {
     bool needData = incomingBytes_ == 0;
     while (true) {
         if (needData) {
-            int code = ReadMore(socket, timeoutMs, stop);
+            int code = ReadMore(timeoutMs, stop);
             if (code == kStopped) return TlsOutcome::Stopped;
             if (code != 0) return TlsOutcome::NetworkFailed;
         }
@@ -136,7 +186,7 @@ TlsOutcome TlsChannel::ContinueHandshake(Socket& socket, int timeoutMs, const St
         ULONG attributes = 0;
         TimeStamp expiry;
         SECURITY_STATUS status =
-            Sspi().InitializeSecurityContextW(&credentials_, &context_, hostName_.data(), kContextFlags, 0, 0, &inDesc,
+            Sspi().InitializeSecurityContextW(credentials_, &context_, hostName_.data(), kContextFlags, 0, 0, &inDesc,
                                               0, nullptr, &outDesc, &attributes, &expiry);
         if (status == SEC_E_INCOMPLETE_MESSAGE) {  // the record arrived in part: wait for the rest
             FreeToken(out);
@@ -150,7 +200,7 @@ TlsOutcome TlsChannel::ContinueHandshake(Socket& socket, int timeoutMs, const St
         }
         // A token goes out even with a failure: it may be the alert that tells
         // the server why.
-        int sent = SendToken(socket, out, timeoutMs, stop);
+        int sent = SendToken(out, timeoutMs, stop);
         KeepExtra(in[1]);
         if (FAILED(status)) return TlsOutcome::HandshakeFailed;
         if (sent != 0) return sent == kStopped ? TlsOutcome::Stopped : TlsOutcome::NetworkFailed;
@@ -169,10 +219,10 @@ void TlsChannel::KeepExtra(const SecBuffer& extra) {
     }
 }
 
-int TlsChannel::ReadMore(Socket& socket, int timeoutMs, const StopCheck& stop) {
+int TlsChannel::ReadMore(int timeoutMs, const StopCheck& stop) {
     if (incomingBytes_ >= incoming_.size()) return kReceiveError;
-    Received r = ReceiveWithTimeout(socket, incoming_.data() + incomingBytes_,
-                                    static_cast<int>(incoming_.size() - incomingBytes_), timeoutMs, stop);
+    Received r = lower_->Receive(incoming_.data() + incomingBytes_, static_cast<int>(incoming_.size() - incomingBytes_),
+                                 timeoutMs, stop);
     if (r.bytes <= 0) return r.code != 0 ? r.code : kReceiveError;
     incomingBytes_ += static_cast<std::size_t>(r.bytes);
     return 0;
@@ -205,7 +255,7 @@ SECURITY_STATUS TlsChannel::DecryptRecord() {
     return status;
 }
 
-Received TlsChannel::Receive(Socket& socket, char* buffer, int wanted, int timeoutMs, const StopCheck& stop) {
+Received TlsChannel::Receive(char* buffer, int wanted, int timeoutMs, const StopCheck& stop) {
     if (!buffer) return {0, -4};
     while (true) {
         if (plainStart_ < plain_.size()) {
@@ -231,7 +281,7 @@ Received TlsChannel::Receive(Socket& socket, char* buffer, int wanted, int timeo
             if (status == SEC_I_RENEGOTIATE) {
                 // The server asks for more handshake (a renegotiation, or a
                 // ticket after a TLS 1.3 handshake); its bytes are in the extra.
-                TlsOutcome outcome = ContinueHandshake(socket, timeoutMs, stop);
+                TlsOutcome outcome = ContinueHandshake(timeoutMs, stop);
                 if (outcome == TlsOutcome::Stopped) return {0, kStopped};
                 if (outcome != TlsOutcome::Ready) return {0, kReceiveError};
                 Sspi().QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
@@ -239,14 +289,14 @@ Received TlsChannel::Receive(Socket& socket, char* buffer, int wanted, int timeo
             }
             if (status != SEC_E_INCOMPLETE_MESSAGE) return {0, kReceiveError};
         }
-        int code = ReadMore(socket, timeoutMs, stop);
+        int code = ReadMore(timeoutMs, stop);
         // A close in the middle of a record: what it held never arrives.
         if (code == kPeerClosed && incomingBytes_ > 0) return {0, kReceiveError};
         if (code != 0) return {0, code};
     }
 }
 
-int TlsChannel::Send(Socket& socket, std::string_view bytes, int timeoutMs, const StopCheck& stop) {
+int TlsChannel::Send(std::string_view bytes, int timeoutMs, const StopCheck& stop) {
     if (!ready_ || sizes_.cbMaximumMessage == 0) return kSendError;
     std::vector<char> record(sizes_.cbHeader + sizes_.cbMaximumMessage + sizes_.cbTrailer);
     while (!bytes.empty()) {
@@ -259,7 +309,7 @@ int TlsChannel::Send(Socket& socket, std::string_view bytes, int timeoutMs, cons
         SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
         if (Sspi().EncryptMessage(&context_, 0, &desc, 0) != SEC_E_OK) return kSendError;
         std::size_t total = buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer;
-        int code = SendWithTimeout(socket, std::string_view(record.data(), total), timeoutMs, stop);
+        int code = lower_->Send(std::string_view(record.data(), total), timeoutMs, stop);
         if (code != 0) return code;
         bytes.remove_prefix(part);
     }

@@ -24,6 +24,7 @@
 #include "services/files.h"
 #include "services/program.h"
 #include "services/shell.h"
+#include "services/system_proxy.h"
 #include "services/threads.h"
 #include "window/notice_strip.h"
 #include "window/pumping_wait.h"
@@ -246,6 +247,9 @@ DWORD WINAPI InstallSequence(void*) {
     state.savedFileName = "tavrin.exe";
     state.taskParam.Mode = 4096;
     state.taskParam.Url = ClientDownloadUrl();
+    // Behind a company's or a school's proxy the address may be reachable
+    // only through it.
+    state.taskParam.Proxy = SystemProxyFor(state.taskParam.Url);
     state.taskParam.StopTimeout = 15000;
     state.taskParam.ConnectionCount = 1;
     state.taskParam.SavePath = folder + state.savedFileName;

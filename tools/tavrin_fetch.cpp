@@ -16,6 +16,7 @@
 #include "download/core/state_blob.h"
 #include "download/download.h"
 #include "services/codepage.h"
+#include "services/system_proxy.h"
 
 namespace {
 
@@ -124,6 +125,8 @@ int main() {
         bool numeric = ParseNumber(value, number);
         if (option == "--proxy")
             param.Proxy = value;
+        else if (option == "--system-proxy" && value == "yes")
+            param.Proxy = SystemProxyFor(param.Url);
         else if (option == "--referer")
             param.Referer = value;
         else if (option == "--ftp-user")

@@ -18,6 +18,21 @@ Text ThroughLastSlash(std::string_view text) {
 
 Text SchemeOf(const HttpRequestData& data) { return data.secure ? "https://" : "http://"; }
 
+Text Base64(std::string_view bytes) {
+    static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    Text out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        unsigned value = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) value |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) value |= static_cast<unsigned char>(bytes[i + 2]);
+        out += kDigits[(value >> 18) & 63];
+        out += kDigits[(value >> 12) & 63];
+        out += i + 1 < bytes.size() ? kDigits[(value >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? kDigits[value & 63] : '=';
+    }
+    return out;
+}
+
 Text Lowered(std::string_view text) {
     Text lower;
     for (char c : text) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
@@ -54,6 +69,7 @@ std::optional<Text> BuildHttpRequest(const HttpRequestData& data, std::string_vi
         // A segment through a proxy needs its Range line too, or it could
         // never complete; the proxy form carries nothing else extra.
         if (extraLine.substr(0, 6) == "Range:") text += extraLine;
+        text += ProxyAuthorizationLine(data.proxy);
         text += "Proxy-Connection: Keep-Alive\r\n\r\n\r\n";
     }
     if (text.size() > kRequestLimit) return std::nullopt;
@@ -82,8 +98,16 @@ bool FollowRedirect(HttpRequestData& data, std::string_view location, const std:
         data.secure = toSecure;
         data.target = EscapeSpaces(UsesProxyForm(data) ? location : std::string_view(url.path));
         data.referer = UpToLastSlash(location);
+    } else if (location.substr(0, 2) == "//") {
+        // Another host with the current scheme.
+        return FollowRedirect(data, Text(data.secure ? "https:" : "http:") + Text(location), setCookie);
+    } else if (location.substr(0, 1) == "/") {
+        // An absolute path replaces the path; the host stays.
+        data.target = EscapeSpaces(UsesProxyForm(data) ? SchemeOf(data) + data.host + Text(location) : Text(location));
+        data.referer = UpToLastSlash(SchemeOf(data) + data.host + Text(location));
     } else {
-        Text base = ThroughLastSlash(data.target);
+        // Relative to the folder of the current path (a query is no folder).
+        Text base = ThroughLastSlash(std::string_view(data.target).substr(0, data.target.find('?')));
         if (!UsesProxyForm(data))
             data.target = EscapeSpaces(base + Text(location));
         else
@@ -95,13 +119,32 @@ bool FollowRedirect(HttpRequestData& data, std::string_view location, const std:
     return true;
 }
 
-HostAndPort ServerOf(const HttpRequestData& data) {
-    std::size_t colon = data.host.find(':');
-    if (colon == Text::npos) return {data.host, data.port};
-    return {data.host.substr(0, colon), PortAfterColon(data.host)};
+HostAndPort ServerOf(const HttpRequestData& data) { return SplitHostPort(data.host, data.port); }
+
+Text ProxyShown(std::string_view proxy) {
+    std::size_t at = proxy.rfind('@');
+    return Text(at == std::string_view::npos ? proxy : proxy.substr(at + 1));
 }
 
-HostAndPort ProxyOf(std::string_view proxy) {
+Text ProxyAuthorizationLine(std::string_view proxy) {
+    std::size_t at = proxy.rfind('@');
+    if (at == std::string_view::npos) return {};
+    return "Proxy-Authorization: Basic " + Base64(proxy.substr(0, at)) + "\r\n";
+}
+
+Text ShownRequest(std::string_view request) {
+    constexpr std::string_view kName = "\r\nProxy-Authorization: ";
+    std::size_t at = request.find(kName);
+    if (at == std::string_view::npos) return Text(request);
+    std::size_t end = request.find("\r\n", at + kName.size());
+    return Text(request.substr(0, at + kName.size())) + "Basic ******" +
+           Text(end == std::string_view::npos ? std::string_view() : request.substr(end));
+}
+
+HostAndPort ProxyOf(std::string_view whole) {
+    Text shown = ProxyShown(whole);
+    std::string_view proxy = shown;
+    if (!proxy.empty() && proxy.front() == '[') return SplitHostPort(proxy, 80);
     std::size_t colon = proxy.rfind(':');
     if (colon == std::string_view::npos) return {Text(proxy), 80};
     Text port(proxy.substr(colon));
@@ -110,7 +153,8 @@ HostAndPort ProxyOf(std::string_view proxy) {
 
 Text BuildConnectRequest(const HttpRequestData& data) {
     HostAndPort server = ServerOf(data);
-    Text authority = server.name + ":" + std::to_string(server.port);
-    return "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\nUser-Agent: " + Text(kUserAgent) +
-           "\r\n\r\n";
+    bool v6 = server.name.find(':') != Text::npos;
+    Text authority = (v6 ? "[" + server.name + "]" : server.name) + ":" + std::to_string(server.port);
+    return "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\nUser-Agent: " + Text(kUserAgent) + "\r\n" +
+           ProxyAuthorizationLine(data.proxy) + "\r\n";
 }

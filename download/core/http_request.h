@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "download/core/url.h"
 #include "services/core/values.h"
 
 inline constexpr std::string_view kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
@@ -38,20 +39,27 @@ std::optional<Text> BuildHttpRequest(const HttpRequestData& data, std::string_vi
 // "Range: bytes=<offset>-\r\n"
 Text RangeLine(long long offset);
 
-// Follows a Location. False (data unchanged in what matters) when the
-// cookie is too long, the location is ftp://, an absolute one is not a
-// usable URL, or it would take a secure download to plain HTTP.
+// Follows a Location: a URL replaces host and path, "//host/path" keeps the
+// scheme, "/path" replaces the path, anything else is relative to the current
+// path's folder. False (data unchanged in what matters) when the cookie is
+// too long, the location is ftp://, an absolute one is not a usable URL, or
+// it would take a secure download to plain HTTP.
 bool FollowRedirect(HttpRequestData& data, std::string_view location, const std::optional<Text>& setCookie);
 
-// Where the name is resolved: the host part without its port (and whether a
-// port was written in it).
-struct HostAndPort {
-    Text name;
-    int port;
-};
+// Where the name is resolved: the host part without its port (or brackets).
 HostAndPort ServerOf(const HttpRequestData& data);
-// The proxy text split at its last ":" (port 80 without one).
+// The proxy text split at its last ":" (port 80 without one); "[v6]:port" too.
+// Credentials before an "@" ("user:password@host:port") are not part of it.
 HostAndPort ProxyOf(std::string_view proxy);
+// The proxy as it may be shown: without its credentials.
+Text ProxyShown(std::string_view proxy);
+// "Proxy-Authorization: Basic ...\r\n" for a proxy text with credentials,
+// else empty. Sent to the proxy only: in its own requests, never through a
+// tunnel.
+Text ProxyAuthorizationLine(std::string_view proxy);
+// A request as its status message shows it: the proxy credentials as
+// "Basic ******" (Base64 hides nothing).
+Text ShownRequest(std::string_view request);
 
 // What asks a proxy for a tunnel to the server of a secure download.
 Text BuildConnectRequest(const HttpRequestData& data);

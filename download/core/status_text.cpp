@@ -70,3 +70,8 @@ int SocketErrorCode(int systemError) {
     }
     return -1;
 }
+
+int ReceiveErrorCode(int systemError) {
+    int code = SocketErrorCode(systemError);
+    return code == -1 ? -8 : code;
+}

@@ -16,3 +16,9 @@ std::string_view SocketErrorText(int code);
 // Keeps the socket error numbers the layer knows as their negatives; any
 // other system error is -1.
 int SocketErrorCode(int systemError);
+
+// What a failed receive reports: as SocketErrorCode, but an error the layer
+// has no name for (10051, 10055, 10065, ...) is a receive error (-8). Taken
+// for anything else, the caller would read a dead socket again at once,
+// without end.
+int ReceiveErrorCode(int systemError);

@@ -51,6 +51,20 @@ int PortAfterColon(std::string_view text) {
     return (i == colon + 1 || value < 1 || value > 65535) ? 0 : static_cast<int>(value);
 }
 
+HostAndPort SplitHostPort(std::string_view hostPart, int defaultPort) {
+    if (!hostPart.empty() && hostPart.front() == '[') {
+        std::size_t close = hostPart.find(']');
+        if (close == std::string_view::npos) return {Text(hostPart), 0};
+        Text name(hostPart.substr(1, close - 1));
+        std::string_view rest = hostPart.substr(close + 1);
+        if (rest.empty()) return {name, defaultPort};
+        return {name, rest.front() == ':' ? PortAfterColon(rest) : 0};
+    }
+    std::size_t colon = hostPart.find(':');
+    if (colon == std::string_view::npos) return {Text(hostPart), defaultPort};
+    return {Text(hostPart.substr(0, colon)), PortAfterColon(hostPart)};
+}
+
 ParsedUrl ParseUrl(std::string_view url) {
     ParsedUrl parsed;
     const Scheme* scheme = MatchScheme(url);
@@ -70,8 +84,10 @@ ParsedUrl ParseUrl(std::string_view url) {
             int port = PortAfterColon(afterAt);
             parsed.port = afterAt.find(':') != std::string_view::npos ? port : 21;
         } else {
-            parsed.port = PortAfterColon(host);
+            parsed.port = SplitHostPort(host, scheme->port).port;
         }
+    } else if (!host.empty() && host.front() == '[') {
+        parsed.port = SplitHostPort(host, scheme->port).port;  // an IPv6 literal without a port
     }
     parsed.protocol = parsed.port > 0 ? scheme->protocol : Protocol::None;
     return parsed;

@@ -19,6 +19,16 @@ struct ParsedUrl {
 // the characters after it ("http://" is "h" and 496).
 ParsedUrl ParseUrl(std::string_view url);
 
+// A host part split into the name to look up and the port.
+struct HostAndPort {
+    Text name;
+    int port;
+};
+// "name", "name:port", "[v6]" or "[v6]:port": the name without brackets and
+// the port (defaultPort without one; 0 when it is no number within 1..65535,
+// or a bracket is not closed).
+HostAndPort SplitHostPort(std::string_view hostPart, int defaultPort);
+
 // Exactly four dot-separated parts of one to three digits, each at most 255.
 bool IsDottedIPv4(std::string_view text);
 

@@ -24,6 +24,17 @@ is recorded. Paths:
   /cut/N/NAME                cut short for good: every request drops the
                              connection after N body bytes, and a request
                              for a range is refused (416)
+  /badrange/KIND/NAME        ranged requests answered wrongly by KIND: "200"
+                             (the whole file), "other" (a 206 of another
+                             range), "total" (a 206 of the range asked for
+                             but of another file size), "once" (the first
+                             ranged request a 200, later ones right); the
+                             first request without a range drops the
+                             connection after a third of the body
+  /redirect/CODE/NAME        CODE (303, 307, 308) to the file: 303 by an
+                             absolute path, 307 relative to the folder
+                             (/redirect/307/r/NAME), 308 by a whole URL
+  /lower/NAME                the file, with lower-case header names
   /hang/PERCENT/NAME         stalls for good: the whole length announced,
                              PERCENT per cent of the body sent in pieces of
                              256 bytes (one receive each), then nothing while
@@ -44,8 +55,9 @@ class FaultServer:
     """With `tls` (certificate, key) it speaks HTTPS, as "localhost"; its
     dropped connections then end with a close notify."""
 
-    def __init__(self, root, tls=None):
+    def __init__(self, root, tls=None, address="127.0.0.1"):
         self.root = root
+        self.address = address
         self.tls = tls
         self.requests = []  # (path, header text) in arrival order
         self.request_times = []  # when each of them arrived
@@ -70,7 +82,7 @@ class FaultServer:
                 except (BrokenPipeError, ConnectionResetError):
                     pass
 
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.httpd = http.server.ThreadingHTTPServer((address, 0), Handler)
         self.httpd.daemon_threads = True
         if tls:
             context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
@@ -92,7 +104,7 @@ class FaultServer:
     def url(self, path):
         if self.tls:
             return f"https://localhost:{self.port}{path}"
-        return f"http://127.0.0.1:{self.port}{path}"
+        return f"http://{self.address}:{self.port}{path}"
 
     def headers_of(self, prefix):
         with self.lock:
@@ -109,7 +121,8 @@ class FaultServer:
         handler.wfile.write(text.encode("latin-1"))
         handler.wfile.flush()
 
-    def send_file(self, h, data, honour_range=True, extra="", header_pieces=False, drop_after=None, stall_ms=0):
+    def send_file(self, h, data, honour_range=True, extra="", header_pieces=False, drop_after=None, stall_ms=0,
+                  lower=False):
         start = 0
         match = re.search(r"bytes=(\d+)-", h.headers.get("Range", "") or "")
         if honour_range and match:
@@ -120,7 +133,13 @@ class FaultServer:
         else:
             body = data
             head = f"HTTP/1.1 200 OK\r\nContent-Length: {len(body)}\r\n"
-        head += "Accept-Ranges: bytes\r\nConnection: close\r\n" + extra + "\r\n"
+        head += "Accept-Ranges: bytes\r\nConnection: close\r\n" + extra
+        if lower:
+            status, _, fields = head.partition("\r\n")
+            head = status + "\r\n" + "".join(
+                f"{name.lower()}:{value}\r\n" for name, value in
+                (line.split(":", 1) for line in fields.split("\r\n") if line))
+        head += "\r\n"
         if header_pieces:
             for ch in head:
                 self.send_raw(h, ch)
@@ -143,6 +162,32 @@ class FaultServer:
             h.connection.shutdown(socket.SHUT_RDWR)
             h.close_connection = True
             return
+        h.wfile.write(body)
+        h.close_connection = True
+
+    def send_bad_range(self, h, kind, data):
+        match = re.search(r"bytes=(\d+)-", h.headers.get("Range", "") or "")
+        key = (h.path, bool(match))  # ranged and whole requests are counted apart
+        with self.lock:
+            self.counts[key] = self.counts.get(key, 0) + 1
+            nth = self.counts[key]
+        if not match:
+            self.send_file(h, data, honour_range=False, drop_after=len(data) // 3 if nth == 1 else None)
+            return
+        start = int(match.group(1))
+        if kind == "200" or (kind == "once" and nth == 1):
+            self.send_file(h, data, honour_range=False)
+            return
+        if kind == "once":
+            self.send_file(h, data)
+            return
+        if kind == "other":
+            first = max(0, start - 1000)  # the range before the one asked for
+            body, total = data[first:], len(data)
+        else:  # "total": the bytes asked for, as part of a larger file
+            first, body, total = start, data[start:], len(data) * 2
+        self.send_raw(h, f"HTTP/1.1 206 Partial Content\r\nContent-Length: {len(body)}\r\n"
+                         f"Content-Range: bytes {first}-{first + len(body) - 1}/{total}\r\nConnection: close\r\n\r\n")
         h.wfile.write(body)
         h.close_connection = True
 
@@ -215,6 +260,20 @@ class FaultServer:
                 h.close_connection = True
             else:
                 self.send_file(h, self.data(parts[2]), honour_range=False, drop_after=int(parts[1]))
+        elif kind == "badrange":
+            self.send_bad_range(h, parts[1], self.data(parts[2]))
+        elif kind == "redirect":
+            code, name = parts[1], parts[-1]
+            if len(parts) == 4 or code not in ("303", "307", "308"):
+                self.send_file(h, self.data(name))
+                return
+            location = {"303": f"/file/{name}", "307": f"r/{name}",
+                        "308": f"http://127.0.0.1:{self.port}/file/{name}"}[code]
+            self.send_raw(h, f"HTTP/1.1 {code} Moved\r\nLocation: {location}\r\nContent-Length: 0\r\n"
+                             "Connection: close\r\n\r\n")
+            h.close_connection = True
+        elif kind == "lower":
+            self.send_file(h, self.data(parts[1]), lower=True)
         elif kind == "hang":
             if h.headers.get("Range"):
                 self.send_raw(h, "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n")

@@ -3,6 +3,7 @@ and a relay, all on 127.0.0.1, with certificates of the test's own authority.
 The authority is trusted inside the Wine prefix of this run only."""
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -11,7 +12,7 @@ sys.path.insert(0, os.path.dirname(__file__))
 from certificates import make_test_certificates, trust_in_wine_prefix  # noqa: E402
 from fault_server import FaultServer  # noqa: E402
 from http_test import ERROR, INFO, MiB, SENT, STARTED, Files  # noqa: E402
-from peers import Nginx, Tinyproxy, fetch, windows_path  # noqa: E402
+from peers import Nginx, Tinyproxy, fetch, windows_path, wine  # noqa: E402
 from tls_relay import TlsRelay  # noqa: E402
 
 RETRY = "等待5秒后重试"
@@ -90,6 +91,27 @@ class Https(Files, unittest.TestCase):
                 self.assertNotIn(RETRY, result.texts(INFO))  # final: the same certificate would come again
                 self.assertFalse([t for t in result.texts(SENT) if t.startswith("GET ")])
                 self.assertFalse(os.path.exists(saved))
+
+    def test_tls_1_2_is_asked_for_by_name_on_windows_7(self):
+        # Windows 7 keeps TLS 1.2 off for a client that does not name it (and
+        # has no TLS 1.3). Wine reports Windows 7 to tavrin-fetch and reads
+        # the same protocol settings as Windows.
+        protocols = r"HKLM\System\CurrentControlSet\Control\SecurityProviders\SCHANNEL\Protocols"
+        settings = [(rf"{protocols}\{version}\Client", "DisabledByDefault", "REG_DWORD", "1")
+                    for version in ("TLS 1.2", "TLS 1.3")]
+        settings.append((r"HKCU\Software\Wine\AppDefaults\tavrin-fetch.exe", "Version", "REG_SZ", "win7"))
+        try:
+            for key, name, kind, value in settings:
+                subprocess.run([wine(), "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"], check=True,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            with Nginx(self.served, tls={"good": self.paths["good"]}, tls_protocols="TLSv1.2") as nginx:
+                saved = self.target("tls12.bin")
+                result = fetch(nginx.url("/f100000.bin", tls="good"), windows_path(saved), "--connections", 2)
+                self.assertSaved(result, "f100000.bin", saved)
+        finally:
+            for key, _, _, _ in settings:
+                subprocess.run([wine(), "reg", "delete", key, "/f"], stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
 
     def test_resume_after_a_close_notify_in_the_middle_of_the_file(self):
         with FaultServer(self.served, tls=self.paths["good"]) as server:

@@ -5,6 +5,7 @@ import hashlib
 import os
 import shutil
 import socket
+import struct
 import subprocess
 import tempfile
 import time
@@ -57,13 +58,16 @@ class Nginx(Peer):
     one HTTPS server per name on a port of its own, serving the same, and
     /to-https/ on the plain server redirecting to the "good" one."""
 
-    def __init__(self, root, rate="8m", tls=None):
+    def __init__(self, root, rate="8m", tls=None, ipv6=False, tls_protocols="TLSv1.2 TLSv1.3"):
         self.root = root
+        self.tls_protocols = tls_protocols
         self.rate = rate
         self.tls = tls or {}
+        self.ipv6 = ipv6  # listen on [::1] too, on a port of its own
         self.dir = tempfile.mkdtemp(prefix="tavrin-nginx-")
         self.port = free_port()
         self.tls_ports = {name: free_port() for name in self.tls}
+        self.ipv6_port = free_port() if ipv6 else None
 
     def locations(self):
         return f"""    root {self.root};
@@ -79,6 +83,7 @@ class Nginx(Peer):
     listen 127.0.0.1:{self.tls_ports[name]} ssl;
     ssl_certificate {certificate};
     ssl_certificate_key {key};
+    ssl_protocols {self.tls_protocols};
     absolute_redirect off;
 {self.locations()}  }}
 """ for name, (certificate, key) in self.tls.items())
@@ -99,6 +104,7 @@ http {{
   sendfile on;
   server {{
     listen 127.0.0.1:{self.port};
+{f"    listen [::1]:{self.ipv6_port};" if self.ipv6 else ""}
     absolute_redirect off;
 {self.locations()}{upgrade}  }}
 {secure}}}
@@ -130,6 +136,112 @@ class Tinyproxy(Peer):
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for_port(self.port)
         return self
+
+
+class Haproxy(Peer):
+    """HAProxy in front of a server on 127.0.0.1: HTTP/1.1 answers with the
+    lower-case header names it sends by default."""
+
+    def __init__(self, backend_port):
+        self.dir = tempfile.mkdtemp(prefix="tavrin-haproxy-")
+        self.port = free_port()
+        self.backend_port = backend_port
+
+    def __enter__(self):
+        conf = os.path.join(self.dir, "haproxy.cfg")
+        with open(conf, "w") as f:
+            f.write(f"""global
+  maxconn 256
+defaults
+  mode http
+  timeout connect 5s
+  timeout client 60s
+  timeout server 60s
+frontend front
+  bind 127.0.0.1:{self.port}
+  default_backend back
+backend back
+  server origin 127.0.0.1:{self.backend_port}
+""")
+        self.process = subprocess.Popen(["haproxy", "-db", "-f", conf],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for_port(self.port)
+        return self
+
+    def url(self, path):
+        return f"http://127.0.0.1:{self.port}{path}"
+
+
+class Squid(Peer):
+    """squid on 127.0.0.1 that knows names of its own (`hosts`: hosts-file
+    text), so that an address the machine cannot resolve is reachable
+    through it only. With `credentials` ("user:password") it asks for Basic
+    authentication."""
+
+    def __init__(self, hosts, credentials=None):
+        self.dir = tempfile.mkdtemp(prefix="tavrin-squid-")
+        self.port = free_port()
+        self.hosts = hosts
+        self.credentials = credentials
+
+    def __enter__(self):
+        hosts = os.path.join(self.dir, "hosts")
+        with open(hosts, "w") as f:
+            f.write(self.hosts)
+        access = "http_access allow localhost\n"
+        if self.credentials:
+            user, password = self.credentials.split(":", 1)
+            hashed = subprocess.run(["openssl", "passwd", "-1", password], check=True, stdout=subprocess.PIPE,
+                                    text=True).stdout.strip()
+            with open(os.path.join(self.dir, "passwords"), "w") as f:
+                f.write(f"{user}:{hashed}\n")
+            access = (f"auth_param basic program /usr/lib/squid/basic_ncsa_auth {self.dir}/passwords\n"
+                      "auth_param basic realm tavrin\n"
+                      "acl authenticated proxy_auth REQUIRED\n"
+                      "http_access allow localhost authenticated\n")
+        conf = os.path.join(self.dir, "squid.conf")
+        with open(conf, "w") as f:
+            f.write(f"""http_port 127.0.0.1:{self.port}
+hosts_file {hosts}
+acl localhost src 127.0.0.1/32 ::1
+acl CONNECT method CONNECT
+{access}http_access deny all
+cache deny all
+cache_mem 8 MB
+access_log none
+cache_log {self.dir}/cache.log
+pid_filename none
+netdb_filename none
+pinger_enable off
+coredump_dir {self.dir}
+shutdown_lifetime 0 seconds
+""")
+        # squid started as root works as the "proxy" user.
+        shutil.chown(self.dir, "proxy")
+        for name in os.listdir(self.dir):
+            shutil.chown(os.path.join(self.dir, name), "proxy")
+        self.process = subprocess.Popen(["squid", "-N", "-f", conf],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for_port(self.port, 30)
+        return self
+
+
+def internet_options(proxy="", bypass="", pac_url="", detect=False):
+    """The Wine prefix's internet options (what Windows keeps for the user's
+    connection settings): a fixed proxy with its bypass list, a PAC script's
+    address, automatic detection; with none of them, a direct connection
+    (as the test session's prefix has it)."""
+    key = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections"
+    # direct, fixed proxy, PAC script, automatic detection
+    flags = 1 | (2 if proxy else 0) | (4 if pac_url else 0) | (8 if detect else 0)
+
+    def counted(text):
+        data = text.encode("ascii")
+        return struct.pack("<I", len(data)) + data
+
+    blob = struct.pack("<III", 0x46, 0, flags) + counted(proxy) + counted(bypass) + counted(pac_url) + bytes(32)
+    subprocess.run([wine(), "reg", "add", key, "/v", "DefaultConnectionSettings", "/t", "REG_BINARY", "/d",
+                    blob.hex(), "/f"], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def windows_path(path):
@@ -164,10 +276,23 @@ class ProgramDidNotStart(Exception):
     """The program printed nothing: Wine failed to start it, not the download."""
 
 
-def fetch(url, save_path, *options, timeout=600):
+def fetch(url, save_path, *options, timeout=600, hosts=None):
+    """With `hosts`, the program runs in a mount namespace of its own where
+    that text is /etc/hosts: names the machine's resolver does not know."""
     exe = os.environ["TAVRIN_FETCH"]
-    run = subprocess.run([wine(), exe, url, save_path, *[str(o) for o in options]],
-                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+    command = [wine(), exe, url, save_path, *[str(o) for o in options]]
+    hosts_file = None
+    if hosts is not None:
+        hosts_file = tempfile.NamedTemporaryFile("w", prefix="tavrin-hosts-", delete=False)
+        hosts_file.write(hosts)
+        hosts_file.close()
+        command = ["unshare", "-m", "sh", "-c", 'mount --bind "$0" /etc/hosts && exec "$@"', hosts_file.name,
+                   *command]
+    try:
+        run = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+    finally:
+        if hosts_file:
+            os.remove(hosts_file.name)
     lines = run.stdout.decode("utf-8", "replace").splitlines()
     if not lines:
         raise ProgramDidNotStart(f"tavrin-fetch printed nothing and ended with {run.returncode}; "

@@ -93,6 +93,10 @@ TEST(StatusText, SocketErrors) {
     EXPECT_EQ(SocketErrorText(-12345), "未知错误");
     EXPECT_EQ(SocketErrorCode(10054), -10054);
     EXPECT_EQ(SocketErrorCode(10061), -1);
+    // A receive that fails with an error of no name of its own is a receive
+    // error, never something to read past.
+    for (int unnamed : {10051, 10055, 10061, 10065, 12345}) EXPECT_EQ(ReceiveErrorCode(unnamed), -8) << unnamed;
+    EXPECT_EQ(ReceiveErrorCode(10054), -10054);
 }
 
 }  // namespace

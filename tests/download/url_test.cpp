@@ -45,6 +45,26 @@ TEST(ParseUrl, RefusesWhatItDoesNotKnow) {
     EXPECT_EQ(ParseUrl("hptt://host/f").protocol, Protocol::Http);
 }
 
+TEST(ParseUrl, IPv6LiteralsInBrackets) {
+    ParsedUrl plain = ParseUrl("http://[::1]/f.exe");
+    EXPECT_EQ(plain.protocol, Protocol::Http);
+    EXPECT_EQ(plain.host, "[::1]");
+    EXPECT_EQ(plain.port, 80);
+    ParsedUrl ported = ParseUrl("https://[fe80::1:2]:8443/d/f.exe");
+    EXPECT_EQ(ported.protocol, Protocol::Http);
+    EXPECT_EQ(ported.port, 8443);
+    EXPECT_EQ(ported.path, "/d/f.exe");
+    for (const char* url : {"http://[::1/f", "http://[::1]:/f", "http://[::1]x/f", "http://[::1]:70000/f"})
+        EXPECT_EQ(ParseUrl(url).protocol, Protocol::None) << url;
+
+    HostAndPort v6 = SplitHostPort("[::1]:8080", 80);
+    EXPECT_EQ(v6.name, "::1");
+    EXPECT_EQ(v6.port, 8080);
+    EXPECT_EQ(SplitHostPort("[::1]", 80).port, 80);
+    EXPECT_EQ(SplitHostPort("h:81", 80).name, "h");
+    EXPECT_EQ(SplitHostPort("h", 21).port, 21);
+}
+
 TEST(IsDottedIPv4, FourPartsUpTo255) {
     for (const char* yes : {"10.0.0.5", "255.255.255.255", "0.0.0.0", "127.000.0.1"})
         EXPECT_TRUE(IsDottedIPv4(yes)) << yes;

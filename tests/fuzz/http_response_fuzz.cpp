@@ -13,7 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (block->start >= block->end || block->end > size) std::abort();
         HttpResponse response = ParseHttpResponse(received.substr(block->start, block->end - block->start));
         if (response.contentLength < -1) std::abort();
+        // A range taken for the one asked for is that range of that file.
+        if (response.range && AnswersRange(response, response.range->first, response.range->total) &&
+            (response.range->last < response.range->first || response.range->last >= response.range->total))
+            std::abort();
     }
+    if (std::optional<ContentRange> range = ParseContentRange(received))
+        if (range->last < range->first || (range->total >= 0 && range->total <= range->last)) std::abort();
     (void)ParseHttpResponse(received);
     (void)DispositionFileName(received);
     return 0;
