@@ -17,7 +17,9 @@ public:
 
     // Runs `step` under the lock while the installation is open; false when
     // it is not (taken back, completed) or the step fails. Steps record what
-    // they write with the calls below.
+    // they write with the calls below. A step never waits for the
+    // user-interface thread (a window's property): a close takes the
+    // installation back on that thread and would wait for the step.
     bool Step(const std::function<bool()>& step);
 
     // Folders this installation created, parent first.

@@ -194,10 +194,10 @@ bool WriteUninstallFiles(InstallerState& state, const Text& folder) {
     });
 }
 
-bool RegisterTheProduct(InstallerState& state) {
+bool RegisterTheProduct(InstallerState& state, const Text& folder) {
     return state.record.Step([&] {
         state.record.AddRegistryKey();
-        return RegisterProduct();
+        return RegisterProduct(folder);
     });
 }
 
@@ -327,9 +327,11 @@ DWORD WINAPI CompleteInstallation(void*) {
     }
     ShowNotice("正在安装文件", 1, 100);
     WaitPumping(1000);
-    bool written = WriteUninstallFiles(state, InstallFolderText(FolderField()));
+    const Text folder = InstallFolderText(FolderField());
+    bool written = WriteUninstallFiles(state, folder);
     while (written && state.shortcutStepPending.load() != 0 && !state.ending.load()) WaitPumping(100);
-    if (!written || state.shortcutFailed.load() || !RegisterTheProduct(state) || !state.record.Complete()) {
+    if (state.ending.load()) return 0;  // the end takes the installation back
+    if (!written || state.shortcutFailed.load() || !RegisterTheProduct(state, folder) || !state.record.Complete()) {
         if (!state.ending.load()) GiveUp(state, "安装未完成，请检查安装目录后重试");
         return 0;
     }

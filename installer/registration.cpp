@@ -23,8 +23,7 @@ std::int64_t InstalledBytes(const Text& folder) {
 
 }  // namespace
 
-bool RegisterProduct() {
-    Text folder = InstallFolderText(FolderField());
+bool RegisterProduct(const Text& folder) {
     Text client = JoinPath(folder, "tavrin.exe");
     FileVersionInfo version;
     ReadVersionInfo(client, version);

@@ -25,10 +25,10 @@ Text LinkFile(ShortcutPlace place) {
 }  // namespace
 
 void CreateClientShortcut(InstallerState& state, ShortcutPlace place) {
-    Text link = LinkFile(place);
+    Text link = LinkFile(place), client = JoinPath(FolderField(), "tavrin.exe");
     bool made = !link.empty() && state.record.Step([&] {
         state.record.AddShortcut(link);
-        return CreateShortcut(link, JoinPath(FolderField(), "tavrin.exe"));
+        return CreateShortcut(link, client);
     });
     if (!made) state.shortcutFailed = true;
 }

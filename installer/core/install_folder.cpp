@@ -81,18 +81,21 @@ Text ResolveFolderText(std::string_view folder) {
     if (folder.size() < 3 || !IsDriveLetter(folder[0]) || folder[1] != ':' || (folder[2] != '\\' && folder[2] != '/'))
         return {};
     std::vector<Text> levels;
-    std::vector<Text> names = NamesOf(folder.substr(3));
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const Text& name = names[i];
+    for (const Text& name : NamesOf(folder.substr(3))) {
         if (name == ".") continue;
         if (name == "..") {
             if (!levels.empty()) levels.pop_back();
             continue;
         }
-        // Windows drops them from the last name only; a blank-only or
-        // dot-only last name disappears with them.
-        Text kept = i + 1 == names.size() ? WithoutTrailingBlanksAndDots(name) : name;
-        if (!kept.empty()) levels.push_back(kept);
+        levels.push_back(name);
+    }
+    // Windows drops trailing blanks and dots from the last name that remains
+    // once "." and ".." are gone ("x.\." is "x"); a blank-only or dot-only
+    // last name disappears with them.
+    while (!levels.empty()) {
+        levels.back() = WithoutTrailingBlanksAndDots(levels.back());
+        if (!levels.back().empty()) break;
+        levels.pop_back();
     }
     Text resolved = Text(folder.substr(0, 2)) + "\\";
     for (std::size_t i = 0; i < levels.size(); ++i) resolved += (i ? "\\" : "") + levels[i];

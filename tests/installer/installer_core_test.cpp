@@ -132,6 +132,11 @@ TEST(InstallFolder, TextsAsResolvedAndWhetherTaken) {
         {"C:\\x\\..", "C:\\", false},
         {"C:\\..\\..", "C:\\", false},
         {"C:/ . /", "C:\\", false},
+        // The last name is the one left after "." and "..".
+        {"C:\\x.\\.", "C:\\x", true},
+        {"C:\\x \\y\\..", "C:\\x", true},
+        {"i://=.//.", "i:\\=", true},
+        {"C:\\x.\\ .", "C:\\x", true},
         // The protected folders, in any case and with trailing separators.
         {"c:\\windows\\", "c:\\windows", false},
         {"C:\\Users\\John.Smith", "C:\\Users\\John.Smith", false},
