@@ -1,8 +1,12 @@
 // The strip's countdown lives in the width of a hidden bar: one pixel a
-// hundredth of a second. A thread counts it down, fading the strip over its
-// last 180 pixels, and hides the strip when it reaches nothing.
+// hundredth of a second. A thread counts it down by the time that passed,
+// fading the strip over its last 180 pixels, and hides the strip when it
+// reaches nothing.
 #include "window/notice_strip.h"
 
+#include <windows.h>
+
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -12,6 +16,7 @@
 #include "layout_ids.h"
 #include "services/core/convert.h"
 #include "services/core/numbers.h"
+#include "window/core/countdown_clock.h"
 #include "window/pumping_wait.h"
 
 namespace mw = layout::main_window;
@@ -33,14 +38,14 @@ std::atomic<bool> countdownRunning{false};
 bool StripVisible() { return GetNumberProperty(ss::kWindow, ss::kWindow, kVisible) != 0; }
 HWND StripHandle() { return GetWindowHandle(ss::kWindow, ss::kWindow); }
 
-// One tick; false once it has hidden the strip.
-bool CountDownOnce() {
+// One tick of `hundredths`; false once it has hidden the strip.
+bool CountDownOnce(std::int64_t hundredths) {
     std::int32_t width = GetNumberProperty(ss::kWindow, ss::kCountdownBar, kWidth);
     if (width <= 0) {
         SetProperty(ss::kWindow, ss::kWindow, kVisible, 0);
         return false;
     }
-    std::int32_t left = width - countdownStep.load();
+    auto left = static_cast<std::int32_t>(std::max<std::int64_t>(width - countdownStep.load() * hundredths, 0));
     SetProperty(ss::kWindow, ss::kCountdownBar, kWidth, left);
     SetProperty(ss::kWindow, ss::kSeconds, kLabelCaption, ToText(RoundTo(left / 100.0, 1)));
     width = GetNumberProperty(ss::kWindow, ss::kCountdownBar, kWidth);
@@ -57,7 +62,9 @@ void CountDown() {
     // new countdown.
     do {
         countdownStep = 1;
-        while (StripVisible() && CountDownOnce()) WaitPumping(10, 0);
+        CountdownClock clock(static_cast<std::int64_t>(GetTickCount64()));
+        while (StripVisible() && CountDownOnce(clock.Tick(static_cast<std::int64_t>(GetTickCount64()))))
+            WaitPumping(10, 0);
         countdownRunning = false;
     } while (StripVisible() && !countdownRunning.exchange(true));
 }

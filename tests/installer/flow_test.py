@@ -343,9 +343,7 @@ class Flow(FlowCase):
             self.assertTrue(explorer_windows(), "the folder was not opened")
             for window in explorer_windows():
                 subprocess.run(["xdotool", "windowclose", window])
-            # The strip counts its ten seconds down in 1000 steps of a 10 ms
-            # wait and four property calls each: under Wine, with the file
-            # manager coming and going, that has taken over 30 s.
+            # The failure notice's ten seconds.
             run.wait_for_failure_notice(120)
             self.assertIsNone(run.process.poll())  # stays open on the progress page
             self.assertEqual(len(self.server.requests), requests_before)  # nothing downloaded
