@@ -17,3 +17,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Wine's debugger reads DWARF up to version 4, and walks a stack through
+# the system's libraries by frame pointers: with both, the backtraces a
+# stalled test prints reach and name this program's functions.
+set(CMAKE_C_FLAGS_INIT "-gdwarf-4 -fno-omit-frame-pointer")
+set(CMAKE_CXX_FLAGS_INIT "-gdwarf-4 -fno-omit-frame-pointer")

@@ -82,6 +82,45 @@ def delete_registry_key(key=UNINSTALL_KEY):
     wine_run("reg", "delete", key, "/f")
 
 
+def thread_stacks(path):
+    """Where every thread of the running Wine program at `path` stands
+    (winedbg's backtraces), for a run that stalled; empty when none is found."""
+    program = os.path.basename(path)
+    try:
+        listing = wine_run("winedbg", "--command", "info process", timeout=60).stdout.decode("utf-8", "replace")
+        found = [line.split()[0].lstrip("=") for line in listing.splitlines() if f"'{program}'" in line]
+        if not found:
+            return ""
+        # "bt all" walks every process; the program's own threads are kept.
+        run = subprocess.run([WINE, "winedbg", "0x" + found[0]], input=b"bt all\ndetach\nquit\n",
+                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+    except subprocess.TimeoutExpired:
+        return "winedbg did not answer"
+    blocks = run.stdout.decode("utf-8", "replace").split("Backtracing for thread ")
+    own = int(found[0], 16)
+    stacks = "".join("Backtracing for thread " + b for b in blocks[1:]
+                     if (m := re.match(r"\w+ in process (\w+) ", b)) and int(m.group(1), 16) == own)
+    return named_frames(stacks, program, path)
+
+
+def named_frames(stacks, program, path):
+    """The program's frames that winedbg left without a name, named from the
+    program's own debugging information."""
+    module = os.path.splitext(program)[0]
+    unnamed = re.compile(r"(0x([0-9a-f]+) in " + re.escape(module) + r") \(\+0x[0-9a-f]+\)")
+    addresses = sorted(set(m.group(2) for m in unnamed.finditer(stacks)))
+    if not addresses:
+        return stacks
+    tool = "x86_64-w64-mingw32-addr2line" if os.environ.get("WINEARCH") == "win64" else "i686-w64-mingw32-addr2line"
+    try:
+        lines = subprocess.run([tool, "-f", "-C", "-e", path, *("0x" + a for a in addresses)],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=60).stdout.decode().split("\n")
+    except (OSError, subprocess.TimeoutExpired):
+        return stacks
+    names = {a: f"{lines[2 * i]} [{lines[2 * i + 1]}]" for i, a in enumerate(addresses) if 2 * i + 1 < len(lines)}
+    return unnamed.sub(lambda m: f"{m.group(1)} {names.get(m.group(2), '')}", stacks)
+
+
 def strip_shown():
     """Whether the status strip is mapped: asked of the X server rather than
     read from the screen, where another window (the file manager the
@@ -179,7 +218,14 @@ class Installer:
                 raise AssertionError(f"{what}: the installer ended with {self.process.returncode}; "
                                      f"standard error: {self.standard_error()[-2000:]!r}")
             time.sleep(0.3)
-        raise AssertionError(what)
+        # What the strip showed on the way, and where each thread waits.
+        stacks = thread_stacks(self.path)
+        if stacks:
+            with open(os.path.join(os.environ.get("TAVRIN_ARTIFACTS", tempfile.gettempdir()), "stalled-threads.txt"),
+                      "a") as f:
+                f.write(f"== {what}\n{stacks}\n")
+        raise AssertionError(f"{what} (after {timeout} s; notice colours seen in turn: {self.notices}); "
+                             f"threads:\n{stacks[-12000:]}")
 
     def note(self, shot):
         colour = notice_colour(shot, self.left, self.top)
