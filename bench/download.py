@@ -34,7 +34,7 @@ def timed(command):
 
 def tavrin(url, target, connections):
     seconds, run = timed([os.environ.get("TAVRIN_WINE", "wine"), os.environ["TAVRIN_FETCH"], url, windows_path(target),
-                          "--connections", str(connections)])
+                          "--connections", str(connections), "--quiet", "yes"])
     inner = re.search(rb"finished in ([0-9.]+) ms", run.stdout)
     # The program's own figure leaves out Wine's start-up; the others run natively.
     return (float(inner.group(1)) / 1000 if inner else seconds), run.returncode

@@ -184,7 +184,9 @@ void ReportMessage(DownloadTask& task, int connection, MessageLevel level, std::
 
 void PostCallerEvent(DownloadTask& task, DownloadEvent event, int connection, std::int32_t value1,
                      std::int32_t value2) {
-    task.queue.Post({QueueEvent::CallerEvent, event, connection, value1, value2});
+    // A receive's event does not wake the task thread: under Wine each wake
+    // is a round trip through the server, one for every 20 KiB received.
+    task.queue.Post({QueueEvent::CallerEvent, event, connection, value1, value2}, event != DataReceived);
 }
 
 Download::Download() : slot_(std::make_shared<TaskSlot>()) {}

@@ -2,13 +2,13 @@
 
 #include <chrono>
 
-void TaskEventQueue::Post(QueueEntry entry) {
+void TaskEventQueue::Post(QueueEntry entry, bool wake) {
     {
         std::lock_guard guard(lock_);
         if (blocked_ || closed_) return;
         entries_.push_back(std::move(entry));
     }
-    posted_.notify_one();
+    if (wake) posted_.notify_one();
 }
 
 std::optional<QueueEntry> TaskEventQueue::Take() {

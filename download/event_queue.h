@@ -40,8 +40,9 @@ struct QueueEntry {
 
 class TaskEventQueue {
 public:
-    // Does nothing while the queue is blocked or closed.
-    void Post(QueueEntry entry);
+    // Does nothing while the queue is blocked or closed. An entry posted
+    // without `wake` waits for the task thread's next look, within 100 ms.
+    void Post(QueueEntry entry, bool wake = true);
     // The oldest entry; waits up to 100 ms for one.
     std::optional<QueueEntry> Take();
     void Block(bool blocked);

@@ -2,6 +2,8 @@
 // events and status messages, for tests and benchmarks.
 //   event CODE CONNECTION VALUE1 VALUE2
 //   message LEVEL TEXT            (TEXT in UTF-8, line breaks as \r\n)
+// and at the end "finished in MS ms"; with "--quiet yes" only that last line
+// (a console write per event costs a benchmark its figure under Wine).
 // Exit code 0: finished with every segment complete (and the file written);
 // 1: ended incomplete;
 // 2: bad arguments or the task was refused.
@@ -28,6 +30,7 @@ struct FetchState {
     Bytes finalState;
     bool haveFinalState = false;
     bool someConnectionEnded = false;  // a connection that ended normally
+    bool quiet = false;
     HANDLE finished = nullptr;
 };
 FetchState* state = nullptr;
@@ -55,7 +58,7 @@ std::string ShowBreaks(std::string_view text) {
 
 std::int32_t WINAPI OnEvent(std::int32_t event, std::intptr_t connection, std::int32_t value1, std::int32_t value2,
                             void*) {
-    {
+    if (!state->quiet) {
         std::lock_guard guard(state->printLock);
         std::printf("event %d %d %d %d\n", static_cast<int>(event), static_cast<int>(connection),
                     static_cast<int>(value1), static_cast<int>(value2));
@@ -76,6 +79,7 @@ std::int32_t WINAPI OnEvent(std::int32_t event, std::intptr_t connection, std::i
 }
 
 std::int32_t WINAPI OnMessage(std::intptr_t, const char*, const char* text, std::int32_t level, void*) {
+    if (state->quiet) return 0;
     std::lock_guard guard(state->printLock);
     std::printf("message %d %s\n", static_cast<int>(level), ShowBreaks(Utf8(text)).c_str());
     return 0;
@@ -91,7 +95,8 @@ bool ParseNumber(const std::string& text, std::int32_t& out) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: tavrin-fetch URL SAVEPATH [--connections N] [--proxy HOST:PORT] [--referer TEXT]\n"
+                 "usage: tavrin-fetch URL SAVEPATH [--connections N] [--proxy HOST:PORT] [--system-proxy yes]\n"
+                 "       [--referer TEXT] [--quiet yes]\n"
                  "       [--speed-limit BYTES] [--stop-after MS] [--file-exists ANSWER]\n"
                  "       [--connect-timeout MS] [--receive-timeout MS] [--stop-timeout MS]\n"
                  "       [--ftp-user NAME] [--ftp-password TEXT] [--ftp-type N] [--binary-extensions LIST]\n");
@@ -129,6 +134,8 @@ int main() {
             param.Proxy = SystemProxyFor(param.Url);
         else if (option == "--referer")
             param.Referer = value;
+        else if (option == "--quiet" && value == "yes")
+            fetch.quiet = true;
         else if (option == "--ftp-user")
             param.FtpUser = value;
         else if (option == "--ftp-password")
