@@ -15,4 +15,8 @@ if [ -n "$bad" ]; then
 fi
 "$objdump" -f "$exe" | grep -q "file format $format\$" || { echo "$exe is not $format"; exit 1; }
 "$objdump" -p "$exe" | grep -q 'Subsystem[[:space:]]*00000002' || { echo "$exe is not a GUI program"; exit 1; }
+# A 32-bit build must be able to map a large download whole on 64-bit Windows.
+if [ "$format" = pei-i386 ]; then
+  "$objdump" -p "$exe" | grep -q 'large address aware' || { echo "$exe is not large address aware"; exit 1; }
+fi
 echo "imports ($format): $(printf '%s ' $dlls)"
