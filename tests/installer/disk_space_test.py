@@ -99,7 +99,7 @@ class DiskSpace(FlowCase):
         self.assertTrue(window_shown("自定义选项"), "the options panel is not open")
         run.click(PANEL_CHEVRON)
         run.click(inst.CLOSE_BUTTON)
-        self.assertEqual(run.process.wait(timeout=30), 0)
+        self.assertEqual(run.exit_code(30), 0)
 
     def install_on_drive_without_room(self, letter):
         before = len(self.server.requests)

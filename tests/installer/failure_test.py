@@ -55,7 +55,7 @@ class Failures(FlowCase):
 
     def close_and_expect_zero(self, run):
         run.click(CLOSE_BUTTON)
-        self.assertEqual(run.process.wait(timeout=30), 0)
+        self.assertEqual(run.exit_code(30), 0)
 
     def test_an_uninstaller_that_cannot_be_written_takes_the_installation_back(self):
         """"卸载.exe" is held open without sharing by another program from the

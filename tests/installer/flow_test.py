@@ -143,7 +143,7 @@ class FlowCase(unittest.TestCase):
         the program with the test's administrator answers."""
         shutil.copy(SEAM_SETUP, os.path.join(host_path(folder), "卸载.exe"))
         run = self.start(name="卸载.exe", folder=host_path(folder), arguments=["/S"], env=env)
-        return run.process.wait(timeout=120)
+        return run.exit_code(120)
 
     def wait_until_uninstalled(self, folder=DEFAULT_FOLDER):
         """The script runs on after the uninstaller: it ends with a 5-second pause."""
@@ -180,7 +180,7 @@ class FlowCase(unittest.TestCase):
         for name in ("tavrin.exe", "Uninstall.bat", "卸载.exe", "tavrin-started.txt"):
             self.assertFalse(os.path.exists(os.path.join(files, name)), name)
         run.click(CLOSE_BUTTON)
-        self.assertEqual(run.process.wait(timeout=30), 0)
+        self.assertEqual(run.exit_code(30), 0)
 
 
 class Flow(FlowCase):
@@ -235,7 +235,7 @@ class Flow(FlowCase):
         self.assertIsNone(registry_values())
         self.assertIsNone(run.process.poll())
         run.click(CLOSE_BUTTON)
-        self.assertEqual(run.process.wait(timeout=30), 0)
+        self.assertEqual(run.exit_code(30), 0)
 
     def plant_link(self, folder=DEFAULT_FOLDER):
         """A directory link in the installation to a folder that holds a file:
@@ -275,7 +275,7 @@ class Flow(FlowCase):
         self.assertTrue(os.path.exists(kept), "the uninstaller followed the link")
         self.assertIsNotNone(registry_values())
         run.click(CLOSE_BUTTON)
-        self.assertEqual(run.process.wait(timeout=30), 0)
+        self.assertEqual(run.exit_code(30), 0)
 
         self.assertEqual(self.uninstall_quietly(), 5)  # the link stays
         time.sleep(3)
@@ -350,7 +350,7 @@ class Flow(FlowCase):
             self.assertTrue(os.path.exists(os.path.join(files, "tavrin.exe")))
             self.assertIsNone(registry_values())
             run.click(CLOSE_BUTTON)
-            self.assertEqual(run.process.wait(timeout=30), 0)
+            self.assertEqual(run.exit_code(30), 0)
         finally:
             held.kill()
             held.wait()
@@ -367,7 +367,7 @@ class Flow(FlowCase):
         self.assertIsNone(registry_values())
         self.assertFalse(os.path.exists(os.path.join(host_path(DEFAULT_FOLDER), "tavrin.exe")))
         run.click(CLOSE_BUTTON)
-        self.assertEqual(run.process.wait(timeout=30), 0)
+        self.assertEqual(run.exit_code(30), 0)
 
     def test_a_download_cut_short_is_never_installed(self):
         run = self.install_until_it_fails(self.server.url("/cut/100000/tavrin.exe"))
@@ -466,7 +466,7 @@ class Flow(FlowCase):
     def test_a_process_without_rights_relaunches_itself(self):
         run = self.start(SEAM_SETUP, env={"TAVRIN_TEST_ELEVATED": "0"})
         # The first process ends at once; the copy it started shows the window.
-        self.assertEqual(run.process.wait(timeout=60), 0)
+        self.assertEqual(run.exit_code(60), 0)
         end = time.time() + 60
         while not (window_ids("tavrin-setup.exe") and
                    inst.close_to(inst.pixel(inst.screenshot(), *run.at((600, 30))), inst.SKIN, 2)):
@@ -497,7 +497,7 @@ class Flow(FlowCase):
         time.sleep(2)
         self.assertIsNone(stays.process.poll())
         stays.click(CLOSE_BUTTON)
-        self.assertEqual(stays.process.wait(timeout=30), 0)
+        self.assertEqual(stays.exit_code(30), 0)
 
     def planted_dlls(self, folder):
         """DLLs a web page dropped into `folder`: one for every DLL that the
@@ -536,7 +536,7 @@ class Flow(FlowCase):
         # The copy without rights starts its elevated twin from the same folder.
         relaunching = self.planted_dlls(tempfile.mkdtemp(prefix="tavrin-installer-"))
         run = self.start(SEAM_SETUP, folder=relaunching, env=dict(env, TAVRIN_TEST_ELEVATED="0"))
-        self.assertEqual(run.process.wait(timeout=60), 0)
+        self.assertEqual(run.exit_code(60), 0)
         end = time.time() + 60
         while not window_ids("tavrin-setup.exe"):
             self.assertLess(time.time(), end, "the relaunched copy shows no window")
@@ -561,10 +561,10 @@ class Flow(FlowCase):
         first = self.start()
         first.wait_for_window()
         second = self.start(folder=first.folder)
-        self.assertEqual(second.process.wait(timeout=60), 0)
+        self.assertEqual(second.exit_code(60), 0)
         self.assertIsNone(first.process.poll())
         first.click(CLOSE_BUTTON)
-        self.assertEqual(first.process.wait(timeout=30), 0)
+        self.assertEqual(first.exit_code(30), 0)
 
 
 def explorer_windows():

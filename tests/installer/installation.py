@@ -218,14 +218,24 @@ class Installer:
                 raise AssertionError(f"{what}: the installer ended with {self.process.returncode}; "
                                      f"standard error: {self.standard_error()[-2000:]!r}")
             time.sleep(0.3)
-        # What the strip showed on the way, and where each thread waits.
+        self.stalled(f"{what} (after {timeout} s; notice colours seen in turn: {self.notices})")
+
+    def exit_code(self, timeout):
+        """The program's exit code once it has ended, within `timeout` seconds."""
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.stalled(f"the installer did not end within {timeout} s "
+                         f"(notice colours seen in turn: {self.notices})")
+
+    def stalled(self, what):
+        """Fails with `what` and where each of the program's threads waits."""
         stacks = thread_stacks(self.path)
         if stacks:
             with open(os.path.join(os.environ.get("TAVRIN_ARTIFACTS", tempfile.gettempdir()), "stalled-threads.txt"),
                       "a") as f:
                 f.write(f"== {what}\n{stacks}\n")
-        raise AssertionError(f"{what} (after {timeout} s; notice colours seen in turn: {self.notices}); "
-                             f"threads:\n{stacks[-12000:]}")
+        raise AssertionError(f"{what}; threads:\n{stacks[-12000:]}")
 
     def note(self, shot):
         colour = notice_colour(shot, self.left, self.top)
