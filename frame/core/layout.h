@@ -68,6 +68,12 @@ struct LayoutDescription {
     bool operator==(const LayoutDescription&) const = default;
 };
 
+// A property block stored once and named again by the controls that repeat
+// it (the same picture on two pages): in place of its byte count, this
+// marker and the index of an earlier block, counting the blocks stored whole
+// in the order they are read.
+inline constexpr std::uint32_t kSharedBlock = 0xFFFFFFFF;
+
 // Reads the stored form. On failure returns nothing and, when `error` is
 // given, says what was wrong (for the compiler and the tests; the program
 // reports every failure the same way).

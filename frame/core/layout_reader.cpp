@@ -72,6 +72,9 @@ private:
     std::size_t at_ = 0;
 };
 
+// The property blocks stored whole so far, which a shared block names.
+using StoredBlocks = std::vector<std::span<const std::uint8_t>>;
+
 struct Failure {
     std::string* error;
     bool operator()(const std::string& what) const {
@@ -80,7 +83,21 @@ struct Failure {
     }
 };
 
-bool ReadProperties(Cursor& in, ControlRecord& record, const Failure& fail) {
+bool ReadBlock(Cursor& in, StoredBlocks& blocks, std::span<const std::uint8_t>& bytes) {
+    std::uint32_t count, index;
+    Cursor peek = in;
+    if (!peek.Word(count)) return false;
+    if (count != kSharedBlock) {
+        if (!in.Counted(bytes)) return false;
+        blocks.push_back(bytes);
+        return true;
+    }
+    if (!in.Skip(4) || !in.Word(index) || index >= blocks.size()) return false;
+    bytes = blocks[index];
+    return true;
+}
+
+bool ReadProperties(Cursor& in, ControlRecord& record, StoredBlocks& blocks, const Failure& fail) {
     const TypeProperties* type = FindTypeProperties(record.type);
     std::uint32_t version;
     if (!in.Skip(20) || !in.Word(version)) return fail("property block of \"" + record.name + "\" cut short");
@@ -110,7 +127,7 @@ bool ReadProperties(Cursor& in, ControlRecord& record, const Failure& fail) {
             }
             case StoredKind::Block: {
                 std::span<const std::uint8_t> bytes;
-                ok = in.Counted(bytes);
+                ok = ReadBlock(in, blocks, bytes);
                 value = Bytes(bytes.begin(), bytes.end());
                 break;
             }
@@ -129,7 +146,7 @@ bool ReadProperties(Cursor& in, ControlRecord& record, const Failure& fail) {
     return true;
 }
 
-bool ReadRecord(std::span<const std::uint8_t> bytes, ControlRecord& record, const Failure& fail) {
+bool ReadRecord(std::span<const std::uint8_t> bytes, ControlRecord& record, StoredBlocks& blocks, const Failure& fail) {
     Cursor in(bytes);
     std::uint32_t type, ignored, count;
     Text secondName, reservedText;
@@ -149,7 +166,7 @@ bool ReadRecord(std::span<const std::uint8_t> bytes, ControlRecord& record, cons
     record.events.resize(count);
     for (EventBinding& event : record.events) ok = ok && in.Signed(event.number) && in.Signed(event.handlerOffset);
     if (!ok) return fail("events of \"" + record.name + "\" cut short");
-    return ReadProperties(in, record, fail);
+    return ReadProperties(in, record, blocks, fail);
 }
 
 // The table's structure must be one the loader can build: a window first,
@@ -186,7 +203,7 @@ bool CheckWindow(const WindowDescription& window, const Failure& fail) {
     return true;
 }
 
-bool ReadWindow(Cursor& in, WindowDescription& window, const Failure& fail) {
+bool ReadWindow(Cursor& in, WindowDescription& window, StoredBlocks& blocks, const Failure& fail) {
     std::uint32_t reserved, count;
     Text secondText;
     std::span<const std::uint8_t> table;
@@ -207,7 +224,7 @@ bool ReadWindow(Cursor& in, WindowDescription& window, const Failure& fail) {
         std::span<const std::uint8_t> bytes;
         if (!recordIn.Counted(bytes)) return fail("control record outside its table");
         std::uint32_t id = window.controls[i].id;
-        if (!ReadRecord(bytes, window.controls[i], fail)) return false;
+        if (!ReadRecord(bytes, window.controls[i], blocks, fail)) return false;
         window.controls[i].id = id;
     }
     return CheckWindow(window, fail);
@@ -234,8 +251,9 @@ std::optional<LayoutDescription> ReadLayout(std::span<const std::uint8_t> data, 
             return std::nullopt;
         }
     }
+    StoredBlocks blocks;
     for (WindowDescription& window : layout.windows)
-        if (!ReadWindow(in, window, fail)) return std::nullopt;
+        if (!ReadWindow(in, window, blocks, fail)) return std::nullopt;
     if (!in.AtEnd()) {
         fail("bytes after the last window");
         return std::nullopt;

@@ -38,7 +38,27 @@ T ValueOr(const ControlRecord& record, int own, const T& fallback) {
     return fallback;
 }
 
-void WriteProperties(Output& out, const ControlRecord& record) {
+// The property blocks written whole so far, in order; a block that repeats
+// one of them is written as a reference to it.
+using WrittenBlocks = std::vector<Bytes>;
+// Below this size a reference saves nothing worth its rule.
+constexpr std::size_t kSmallestSharedBlock = 64;
+
+void WriteBlock(Output& out, const Bytes& bytes, WrittenBlocks& written) {
+    if (bytes.size() >= kSmallestSharedBlock) {
+        for (std::size_t i = 0; i < written.size(); ++i) {
+            if (written[i] == bytes) {
+                out.Word(kSharedBlock);
+                out.Word(static_cast<std::uint32_t>(i));
+                return;
+            }
+        }
+    }
+    out.Counted(bytes.data(), bytes.size());
+    written.push_back(bytes);
+}
+
+void WriteProperties(Output& out, const ControlRecord& record, WrittenBlocks& written) {
     const TypeProperties* type = FindTypeProperties(record.type);
     out.Zeros(20);
     out.Word(type->version);
@@ -52,8 +72,7 @@ void WriteProperties(Output& out, const ControlRecord& record) {
                 break;
             case StoredKind::Text: out.CountedText(ValueOr(record, field.own, Text())); break;
             case StoredKind::Block: {
-                Bytes bytes = ValueOr(record, field.own, Bytes());
-                out.Counted(bytes.data(), bytes.size());
+                WriteBlock(out, ValueOr(record, field.own, Bytes()), written);
                 break;
             }
             case StoredKind::PageNames: {
@@ -66,7 +85,7 @@ void WriteProperties(Output& out, const ControlRecord& record) {
     }
 }
 
-Bytes WriteRecord(const ControlRecord& record) {
+Bytes WriteRecord(const ControlRecord& record, WrittenBlocks& written) {
     Output out;
     out.Word(static_cast<std::uint32_t>(record.type));
     out.Zeros(20);
@@ -90,16 +109,16 @@ Bytes WriteRecord(const ControlRecord& record) {
         out.Word(static_cast<std::uint32_t>(event.number));
         out.Word(static_cast<std::uint32_t>(event.handlerOffset));
     }
-    WriteProperties(out, record);
+    WriteProperties(out, record, written);
     return std::move(out.bytes());
 }
 
-Bytes WriteControlTable(const WindowDescription& window) {
+Bytes WriteControlTable(const WindowDescription& window, WrittenBlocks& written) {
     Output ids, offsets, records;
     for (const ControlRecord& control : window.controls) {
         ids.Word(control.id);
         offsets.Word(static_cast<std::uint32_t>(records.bytes().size()));
-        Bytes record = WriteRecord(control);
+        Bytes record = WriteRecord(control, written);
         records.Counted(record.data(), record.size());
     }
     Bytes table = std::move(ids.bytes());
@@ -115,13 +134,14 @@ Bytes WriteLayout(const LayoutDescription& layout) {
     out.Word(static_cast<std::uint32_t>(layout.windows.size() * 8));
     for (const WindowDescription& window : layout.windows) out.Word(window.id);
     out.Zeros(layout.windows.size() * 4);
+    WrittenBlocks written;
     for (const WindowDescription& window : layout.windows) {
         out.Word(0);
         out.Word(window.auxiliaryId);
         out.CountedText(window.name);
         out.CountedText(Text());
         out.Word(static_cast<std::uint32_t>(window.controls.size()));
-        Bytes table = WriteControlTable(window);
+        Bytes table = WriteControlTable(window, written);
         out.Counted(table.data(), table.size());
     }
     return std::move(out.bytes());

@@ -163,6 +163,41 @@ TEST(Layout, DamagedWordsAreRefused) {
     EXPECT_FALSE(ReadLayout(longer)) << "bytes after the last window";
 }
 
+// The same picture on two windows (the banner of the install and uninstall
+// pages) is stored once and read back as itself; a reference to a block
+// that was not read before it is refused.
+TEST(Layout, ARepeatedBlockIsStoredOnce) {
+    auto withPicture = [](Bytes picture) {
+        LayoutDescription layout = SampleLayout();
+        ControlRecord again = Control(ControlType::PictureBox, 2, "图片框3", 0);
+        again.properties[2] = std::move(picture);
+        layout.windows[1].controls[0].children = {2};
+        layout.windows[1].controls.push_back(again);
+        return layout;
+    };
+    const Bytes picture(300, 0x89);  // the first window's picture box holds it already
+    LayoutDescription repeated = withPicture(picture);
+    Bytes shared = WriteLayout(repeated), whole = WriteLayout(withPicture(Bytes(300, 0x8A)));
+    EXPECT_EQ(whole.size() - shared.size(), 300u - 4u);
+    std::string error;
+    std::optional<LayoutDescription> read = ReadLayout(shared, &error);
+    ASSERT_TRUE(read) << error;
+    EXPECT_EQ(*read, repeated);
+
+    // The reference is in the last record (an event's -1 comes before it).
+    std::size_t marker = shared.size();
+    for (std::size_t at = Find(shared, {0xFF, 0xFF, 0xFF, 0xFF}); at < shared.size();
+         at = Find(shared, {0xFF, 0xFF, 0xFF, 0xFF}, at + 1))
+        marker = at;
+    ASSERT_LT(marker, shared.size());
+    for (std::uint32_t index : {0x7FFFFFFFu, 0xFFFFFFFFu, 1000u}) {
+        Bytes damaged = shared;
+        Put(damaged, marker + 4, index);
+        EXPECT_FALSE(ReadLayout(damaged)) << index;
+    }
+    EXPECT_FALSE(ReadLayout(std::span(shared.data(), marker + 6))) << "a reference cut short";
+}
+
 TEST(LayoutProperties, EveryOwnNumberIsStoredOnce) {
     for (const TypeProperties& type : AllTypeProperties()) {
         std::vector<int> seen(type.ownCount, 0);
