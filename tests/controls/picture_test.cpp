@@ -3,9 +3,12 @@
 #include "controls/picture.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 #include <iterator>
+
+#include "controls/mouse_pointer.h"
 
 namespace {
 
@@ -71,6 +74,41 @@ TEST(Picture, DamagedFilesAreRefusedOrCutShort) {
     EXPECT_TRUE(DecodePicture(Bytes{'n', 'o', 'n', 'e'}).empty());
     Bytes png = ReadPicture("quadrants.png");
     EXPECT_TRUE(DecodePicture(Bytes(png.begin(), png.begin() + 40)).empty());
+}
+
+// The window's icon keeps its large sizes as PNG images: each size of its
+// directory comes out as an icon of that size with the picture in it.
+TEST(Picture, TheWindowIconGivesEverySize) {
+    std::ifstream in(std::string(TAVRIN_ASSETS) + "/window.ico", std::ios::binary);
+    Bytes file(std::istreambuf_iterator<char>(in), {});
+    ASSERT_FALSE(file.empty());
+    for (int size : {16, 24, 32, 48, 64, 128}) {
+        SCOPED_TRACE(size);
+        IconHandle icon = IconFromBytes(file, size);
+        ASSERT_TRUE(icon);
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(icon.get(), &info));
+        GdiObject colour(info.hbmColor), mask(info.hbmMask);
+        BITMAP bitmap = {};
+        ASSERT_TRUE(GetObjectW(colour.get(), sizeof bitmap, &bitmap));
+        EXPECT_EQ(bitmap.bmWidth, size);
+        EXPECT_EQ(bitmap.bmHeight, size);
+        BITMAPINFO format = {};
+        format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        format.bmiHeader.biWidth = size;
+        format.bmiHeader.biHeight = -size;
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        format.bmiHeader.biCompression = BI_RGB;
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size) * size);
+        HDC screen = GetDC(nullptr);
+        int rows =
+            GetDIBits(screen, static_cast<HBITMAP>(colour.get()), 0, size, pixels.data(), &format, DIB_RGB_COLORS);
+        ReleaseDC(nullptr, screen);
+        ASSERT_EQ(rows, size);
+        // The application icon is opaque in its middle.
+        EXPECT_GE(pixels[static_cast<std::size_t>(size / 2) * size + size / 2] >> 24, 200u);
+    }
 }
 
 }  // namespace
