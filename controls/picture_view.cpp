@@ -3,23 +3,34 @@
 #include "frame/core/layout.h"
 
 void PictureView::Set(const Bytes& bytes) {
-    picture_ = DecodePicture(bytes);
+    picture_ = Picture();
+    undecoded_ = Undecoded{bytes, std::nullopt};
     rendered_ = Rendered();
 }
 
 void PictureView::Set(const Bytes& bytes, std::int32_t transparent) {
     Set(bytes);
-    if (picture_.empty()) return;
-    std::uint32_t color = static_cast<std::uint32_t>(transparent);
-    if (transparent == kDefaultColor) {
+    undecoded_->transparent = transparent;
+}
+
+const Picture& PictureView::Decoded() const {
+    if (!undecoded_) return picture_;
+    Undecoded undecoded = std::move(*undecoded_);
+    undecoded_.reset();
+    picture_ = DecodePicture(undecoded.bytes);
+    if (picture_.empty() || !undecoded.transparent) return picture_;
+    std::uint32_t color = static_cast<std::uint32_t>(*undecoded.transparent);
+    if (*undecoded.transparent == kDefaultColor) {
         std::uint32_t corner = picture_.frames[0].at(0, 0);
         color = (corner >> 16 & 0xFF) | (corner & 0xFF00) | (corner & 0xFF) << 16;
     }
     for (PixelImage& frame : picture_.frames) ClearTransparentColor(frame, color & 0xFFFFFF);
+    return picture_;
 }
 
 void PictureView::SetImage(PixelImage image) {
     picture_ = Picture();
+    undecoded_.reset();
     rendered_ = Rendered();
     if (image.empty()) return;
     picture_.width = image.width, picture_.height = image.height;
@@ -28,7 +39,7 @@ void PictureView::SetImage(PixelImage image) {
 }
 
 void PictureView::Draw(HDC dc, const Placement& at, COLORREF background, int frame) {
-    if (picture_.empty() || at.width <= 0 || at.height <= 0) return;
+    if (Decoded().empty() || at.width <= 0 || at.height <= 0) return;
     frame = frame < 0 || frame >= frameCount() ? 0 : frame;
     if (rendered_.frame != frame || rendered_.width != at.width || rendered_.height != at.height ||
         rendered_.background != background) {

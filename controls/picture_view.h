@@ -4,11 +4,15 @@
 // at the same size costs one copy.
 #include <windows.h>
 
+#include <optional>
+
 #include "controls/picture.h"
 
 class PictureView {
 public:
-    // Decodes `bytes`; an undecodable picture draws nothing.
+    // Keeps `bytes`, decoded when the picture is first needed (a control of
+    // a window never shown costs no decoding); an undecodable picture draws
+    // nothing.
     void Set(const Bytes& bytes);
     // Pixels of colour `transparent` (a Windows colour value; the stored
     // default means the top-left pixel's colour) become transparent.
@@ -17,17 +21,24 @@ public:
     // A picture made by the program (one frame).
     void SetImage(PixelImage image);
 
-    bool empty() const { return picture_.empty(); }
-    int width() const { return picture_.width; }
-    int height() const { return picture_.height; }
-    int frameCount() const { return static_cast<int>(picture_.frames.size()); }
-    int delay(int frame) const { return picture_.delays[frame]; }
-    const PixelImage& frame(int index) const { return picture_.frames[index]; }
+    bool empty() const { return Decoded().empty(); }
+    int width() const { return Decoded().width; }
+    int height() const { return Decoded().height; }
+    int frameCount() const { return static_cast<int>(Decoded().frames.size()); }
+    int delay(int frame) const { return Decoded().delays[frame]; }
+    const PixelImage& frame(int index) const { return Decoded().frames[index]; }
 
     void Draw(HDC dc, const Placement& at, COLORREF background, int frame = 0);
 
 private:
-    Picture picture_;
+    const Picture& Decoded() const;
+
+    struct Undecoded {
+        Bytes bytes;
+        std::optional<std::int32_t> transparent;
+    };
+    mutable std::optional<Undecoded> undecoded_;
+    mutable Picture picture_;
     struct Rendered {
         int frame = -1, width = 0, height = 0;
         COLORREF background = 0;

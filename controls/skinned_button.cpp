@@ -13,8 +13,7 @@ void SkinnedButton::LoadPictures() {
     out_.Set(BytesValue(kPicOut), Number(kTransColorOut));
     in_.Set(BytesValue(kPicIn), Number(kTransColorIn));
     disabled_.Set(BytesValue(kPicDisabled), Number(kTransColorDisabled));
-    // No disabled picture: a grey, lightened one made from the normal picture.
-    generatedDisabled_.SetImage(out_.empty() ? PixelImage() : DisabledImage(out_.frame(0)));
+    generatedDisabled_.reset();
 }
 
 void SkinnedButton::OwnPropertyChanged(int own) {
@@ -112,8 +111,16 @@ void SkinnedButton::Draw(HDC dc, const RECT& area, const State& state) {
 void SkinnedButton::DrawContent(HDC dc, const RECT& area, const State& state, COLORREF background,
                                 COLORREF foreground) {
     PictureView* picture = &out_;
-    if (state.disabled)
-        picture = disabled_.empty() ? &generatedDisabled_ : &disabled_;
+    if (state.disabled && disabled_.empty()) {
+        // No disabled picture: a grey, lightened one made from the normal
+        // picture, the first time it is needed.
+        if (!generatedDisabled_) {
+            generatedDisabled_.emplace();
+            generatedDisabled_->SetImage(out_.empty() ? PixelImage() : DisabledImage(out_.frame(0)));
+        }
+        picture = &*generatedDisabled_;
+    } else if (state.disabled)
+        picture = &disabled_;
     else if ((state.hover || state.pressed) && !in_.empty())
         picture = &in_;
 

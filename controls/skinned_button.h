@@ -3,6 +3,8 @@
 // mouse outside, over it and the disabled state (the last generated when
 // not given), colours per state, a caption, an optional check-box mode, and
 // hover tracking. Event 0 is the click.
+#include <optional>
+
 #include "controls/control.h"
 #include "controls/picture_view.h"
 
@@ -53,6 +55,7 @@ private:
     void DrawContent(HDC dc, const RECT& area, const State& state, COLORREF background, COLORREF foreground);
     COLORREF Colour(int own, int systemColour) const;
 
-    PictureView out_, in_, disabled_, generatedDisabled_;
+    PictureView out_, in_, disabled_;
+    std::optional<PictureView> generatedDisabled_;  // made when first drawn
     bool hover_ = false;
 };
