@@ -42,6 +42,8 @@ constexpr ULONG kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT 
 // bytes without a whole record is no TLS.
 constexpr std::size_t kIncomingLimit = 1 << 16;
 constexpr unsigned char kAlertRecord = 21;  // the first byte of an alert record before TLS 1.3
+// The least room after the ciphertext for a read: a record and its overhead.
+constexpr std::size_t kLeastRoom = (1 << 14) + 2048;
 
 void FreeToken(SecBuffer& token) {
     if (token.pvBuffer) Sspi().FreeContextBuffer(token.pvBuffer);
@@ -133,9 +135,8 @@ void TlsChannel::Reset() {
     if (hasContext_) Sspi().DeleteSecurityContext(&context_);
     hasContext_ = ready_ = closed_ = false;
     credentials_ = nullptr;
-    incomingBytes_ = 0;
-    plain_.clear();
-    plainStart_ = 0;
+    cipherStart_ = cipherEnd_ = plainAt_ = plainLeft_ = 0;
+    renegotiating_ = false;
 }
 
 TlsOutcome TlsChannel::Handshake(Transport& lower, TlsCredentials& credentials, const Text& hostName, int timeoutMs,
@@ -171,15 +172,16 @@ TlsOutcome TlsChannel::Handshake(Transport& lower, TlsCredentials& credentials, 
 }
 
 TlsOutcome TlsChannel::ContinueHandshake(int timeoutMs, const StopCheck& stop) {
-    bool needData = incomingBytes_ == 0;
+    bool needData = cipherStart_ == cipherEnd_;
     while (true) {
         if (needData) {
             int code = ReadMore(timeoutMs, stop);
             if (code == kStopped) return TlsOutcome::Stopped;
             if (code != 0) return TlsOutcome::NetworkFailed;
         }
-        SecBuffer in[2] = {{static_cast<ULONG>(incomingBytes_), SECBUFFER_TOKEN, incoming_.data()},
-                           {0, SECBUFFER_EMPTY, nullptr}};
+        SecBuffer in[2] = {
+            {static_cast<ULONG>(cipherEnd_ - cipherStart_), SECBUFFER_TOKEN, incoming_.data() + cipherStart_},
+            {0, SECBUFFER_EMPTY, nullptr}};
         SecBufferDesc inDesc = {SECBUFFER_VERSION, 2, in};
         SecBuffer out = {0, SECBUFFER_TOKEN, nullptr};
         SecBufferDesc outDesc = {SECBUFFER_VERSION, 1, &out};
@@ -206,92 +208,104 @@ TlsOutcome TlsChannel::ContinueHandshake(int timeoutMs, const StopCheck& stop) {
         if (sent != 0) return sent == kStopped ? TlsOutcome::Stopped : TlsOutcome::NetworkFailed;
         if (status == SEC_E_OK) return TlsOutcome::Ready;
         if (status != SEC_I_CONTINUE_NEEDED) return TlsOutcome::HandshakeFailed;
-        needData = incomingBytes_ == 0;
+        needData = cipherStart_ == cipherEnd_;
     }
 }
 
 void TlsChannel::KeepExtra(const SecBuffer& extra) {
-    if (extra.BufferType == SECBUFFER_EXTRA && extra.cbBuffer > 0 && extra.cbBuffer <= incomingBytes_) {
-        std::memmove(incoming_.data(), incoming_.data() + incomingBytes_ - extra.cbBuffer, extra.cbBuffer);
-        incomingBytes_ = extra.cbBuffer;
-    } else {
-        incomingBytes_ = 0;
-    }
+    std::size_t held = cipherEnd_ - cipherStart_;
+    cipherStart_ =
+        extra.BufferType == SECBUFFER_EXTRA && extra.cbBuffer <= held ? cipherEnd_ - extra.cbBuffer : cipherEnd_;
 }
 
 int TlsChannel::ReadMore(int timeoutMs, const StopCheck& stop) {
-    if (incomingBytes_ >= incoming_.size()) return kReceiveError;
-    Received r = lower_->Receive(incoming_.data() + incomingBytes_, static_cast<int>(incoming_.size() - incomingBytes_),
+    // The ciphertext moves to the front only when the room after it runs
+    // short, not once per record.
+    if (cipherStart_ == cipherEnd_) {
+        cipherStart_ = cipherEnd_ = 0;
+    } else if (incoming_.size() - cipherEnd_ < kLeastRoom) {
+        std::memmove(incoming_.data(), incoming_.data() + cipherStart_, cipherEnd_ - cipherStart_);
+        cipherEnd_ -= cipherStart_;
+        cipherStart_ = 0;
+    }
+    if (cipherEnd_ >= incoming_.size()) return kReceiveError;
+    Received r = lower_->Receive(incoming_.data() + cipherEnd_, static_cast<int>(incoming_.size() - cipherEnd_),
                                  timeoutMs, stop);
     if (r.bytes <= 0) return r.code != 0 ? r.code : kReceiveError;
-    incomingBytes_ += static_cast<std::size_t>(r.bytes);
+    cipherEnd_ += static_cast<std::size_t>(r.bytes);
     return 0;
 }
 
-SECURITY_STATUS TlsChannel::DecryptRecord() {
-    SecBuffer buffers[4] = {{static_cast<ULONG>(incomingBytes_), SECBUFFER_DATA, incoming_.data()},
-                            {0, SECBUFFER_EMPTY, nullptr},
-                            {0, SECBUFFER_EMPTY, nullptr},
-                            {0, SECBUFFER_EMPTY, nullptr}};
-    SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
-    SECURITY_STATUS status = Sspi().DecryptMessage(&context_, &desc, 0, nullptr);
-    if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE && status != SEC_I_CONTEXT_EXPIRED) return status;
-    if (plainStart_ == plain_.size()) {
-        plain_.clear();
-        plainStart_ = 0;
-    }
-    // The data lies in the ciphertext buffer, decrypted in place: take it
-    // before the bytes of the next record move to the front.
-    SecBuffer none = {0, SECBUFFER_EMPTY, nullptr};
-    const SecBuffer* extra = &none;
-    for (const SecBuffer& b : buffers) {
-        if (b.BufferType == SECBUFFER_DATA && b.cbBuffer > 0) {
-            const char* data = static_cast<const char*>(b.pvBuffer);
-            plain_.insert(plain_.end(), data, data + b.cbBuffer);
+SECURITY_STATUS TlsChannel::DecryptRecords(char* buffer, int wanted, int& given) {
+    while (given < wanted && cipherStart_ < cipherEnd_ && !closed_ && !renegotiating_) {
+        bool alert = static_cast<unsigned char>(incoming_[cipherStart_]) == kAlertRecord;
+        SecBuffer buffers[4] = {
+            {static_cast<ULONG>(cipherEnd_ - cipherStart_), SECBUFFER_DATA, incoming_.data() + cipherStart_},
+            {0, SECBUFFER_EMPTY, nullptr},
+            {0, SECBUFFER_EMPTY, nullptr},
+            {0, SECBUFFER_EMPTY, nullptr}};
+        SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
+        SECURITY_STATUS status = Sspi().DecryptMessage(&context_, &desc, 0, nullptr);
+        if (status == SEC_E_INCOMPLETE_MESSAGE) return SEC_E_OK;
+        if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE && status != SEC_I_CONTEXT_EXPIRED) return status;
+        // The data lies in the ciphertext buffer, decrypted in place: what
+        // does not fit the caller's buffer stays there until asked for.
+        const char* data = nullptr;
+        std::size_t size = 0;
+        SecBuffer none = {0, SECBUFFER_EMPTY, nullptr};
+        const SecBuffer* extra = &none;
+        for (const SecBuffer& b : buffers) {
+            if (b.BufferType == SECBUFFER_DATA && b.cbBuffer > 0)
+                data = static_cast<const char*>(b.pvBuffer), size = b.cbBuffer;
+            if (b.BufferType == SECBUFFER_EXTRA) extra = &b;
         }
-        if (b.BufferType == SECBUFFER_EXTRA) extra = &b;
+        KeepExtra(*extra);
+        std::size_t n = std::min<std::size_t>(size, static_cast<std::size_t>(wanted - given));
+        if (n > 0) std::memcpy(buffer + given, data, n);
+        given += static_cast<int>(n);
+        if (n < size) {
+            plainAt_ = static_cast<std::size_t>(data + n - incoming_.data());
+            plainLeft_ = size - n;
+        }
+        // Wine reports the close notify as an empty record, not as the end
+        // of the context.
+        if (status == SEC_I_CONTEXT_EXPIRED || (alert && size == 0)) closed_ = true;
+        // The server asks for more handshake (a renegotiation, or a ticket
+        // after a TLS 1.3 handshake); its bytes are in the extra.
+        if (status == SEC_I_RENEGOTIATE) renegotiating_ = true;
     }
-    KeepExtra(*extra);
-    return status;
+    return SEC_E_OK;
 }
 
 Received TlsChannel::Receive(char* buffer, int wanted, int timeoutMs, const StopCheck& stop) {
     if (!buffer) return {0, -4};
+    int given = 0;
     while (true) {
-        if (plainStart_ < plain_.size()) {
-            int n =
-                static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(wanted), plain_.size() - plainStart_));
-            std::memcpy(buffer, plain_.data() + plainStart_, static_cast<std::size_t>(n));
-            plainStart_ += static_cast<std::size_t>(n);
-            return {n, 0};
+        if (plainLeft_ > 0) {
+            std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(wanted), plainLeft_);
+            std::memcpy(buffer, incoming_.data() + plainAt_, n);
+            plainAt_ += n, plainLeft_ -= n;
+            given = static_cast<int>(n);
+            if (given == wanted) return {given, 0};
         }
+        if (renegotiating_) {
+            if (given > 0) return {given, 0};  // handed out before the handshake waits on the link
+            renegotiating_ = false;
+            TlsOutcome outcome = ContinueHandshake(timeoutMs, stop);
+            if (outcome == TlsOutcome::Stopped) return {0, kStopped};
+            if (outcome != TlsOutcome::Ready) return {0, kReceiveError};
+            Sspi().QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
+        }
+        // A record that fails to decrypt after others did is reported by
+        // the next call, which meets it first.
+        SECURITY_STATUS status = DecryptRecords(buffer, wanted, given);
+        if (given > 0) return {given, 0};
+        if (status != SEC_E_OK) return {0, kReceiveError};
+        if (renegotiating_) continue;
         if (closed_) return {0, kPeerClosed};
-        if (incomingBytes_ > 0) {
-            bool alert = static_cast<unsigned char>(incoming_[0]) == kAlertRecord;
-            std::size_t plainBefore = plain_.size() - plainStart_;
-            SECURITY_STATUS status = DecryptRecord();
-            // Wine reports the close notify as an empty record, not as the
-            // end of the context.
-            if (status == SEC_E_OK && alert && plain_.size() - plainStart_ == plainBefore) closed_ = true;
-            if (status == SEC_E_OK) continue;
-            if (status == SEC_I_CONTEXT_EXPIRED) {  // the server's close notify
-                closed_ = true;
-                continue;
-            }
-            if (status == SEC_I_RENEGOTIATE) {
-                // The server asks for more handshake (a renegotiation, or a
-                // ticket after a TLS 1.3 handshake); its bytes are in the extra.
-                TlsOutcome outcome = ContinueHandshake(timeoutMs, stop);
-                if (outcome == TlsOutcome::Stopped) return {0, kStopped};
-                if (outcome != TlsOutcome::Ready) return {0, kReceiveError};
-                Sspi().QueryContextAttributesW(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
-                continue;
-            }
-            if (status != SEC_E_INCOMPLETE_MESSAGE) return {0, kReceiveError};
-        }
         int code = ReadMore(timeoutMs, stop);
         // A close in the middle of a record: what it held never arrives.
-        if (code == kPeerClosed && incomingBytes_ > 0) return {0, kReceiveError};
+        if (code == kPeerClosed && cipherEnd_ > cipherStart_) return {0, kReceiveError};
         if (code != 0) return {0, code};
     }
 }

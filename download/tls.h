@@ -77,8 +77,14 @@ private:
     int ReadMore(int timeoutMs, const StopCheck& stop);
     // Sends a token the system allocated, then frees it.
     int SendToken(SecBuffer& token, int timeoutMs, const StopCheck& stop);
-    // Decrypts the first record of the ciphertext into the plain bytes.
-    SECURITY_STATUS DecryptRecord();
+    // Decrypts the complete records the ciphertext holds, in place, into
+    // `buffer` after its first `given` bytes until `wanted`; what does not
+    // fit stays in place for the next call. Stops at a close or a
+    // renegotiation; returns the first failure (the records before it are
+    // given all the same).
+    SECURITY_STATUS DecryptRecords(char* buffer, int wanted, int& given);
+    // The ciphertext's start after a call that consumed what came before
+    // `extra`.
     void KeepExtra(const SecBuffer& extra);
     TlsOutcome CheckCertificate();
 
@@ -88,8 +94,10 @@ private:
     bool hasContext_ = false, ready_ = false, closed_ = false;
     std::wstring hostName_;
     SecPkgContext_StreamSizes sizes_{};
-    std::vector<char> incoming_;  // received ciphertext not yet decrypted: its first incomingBytes_
-    std::size_t incomingBytes_ = 0;
-    std::vector<char> plain_;  // decrypted bytes not yet handed out, from plainStart_
-    std::size_t plainStart_ = 0;
+    // Received ciphertext not yet decrypted is [cipherStart_, cipherEnd_) of
+    // incoming_; decrypted bytes not yet handed out lie before it, at
+    // plainAt_, plainLeft_ of them.
+    std::vector<char> incoming_;
+    std::size_t cipherStart_ = 0, cipherEnd_ = 0, plainAt_ = 0, plainLeft_ = 0;
+    bool renegotiating_ = false;
 };
