@@ -8,12 +8,7 @@
 // not checked: the least decrypting that a receive needs).
 //   recv-ceiling PORT PATH SAVEPATH [--tls]    (the server on 127.0.0.1)
 // Exit code 0 when the whole body arrived.
-#define SECURITY_WIN32
-#include <winsock2.h>
-#include <windows.h>
-#include <security.h>
-#define SCHANNEL_USE_BLACKLISTS
-#include <schannel.h>
+#include "download/tls.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,15 +20,6 @@
 namespace {
 
 constexpr int kReceive = 20480;
-
-ULONG SystemMajorVersion() {
-    using GetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
-    auto get = reinterpret_cast<GetVersionFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-    OSVERSIONINFOW version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    return get && get(&version) == 0 ? version.dwMajorVersion : 0;
-}
 
 // A receive that waits (in 10 ms steps, as the engine's) only when nothing is there.
 int ReceiveSome(SOCKET s, char* out, int size) {
@@ -76,9 +62,7 @@ public:
 class Plain : public Receiver {
 public:
     explicit Plain(SOCKET s) : s_(s) {}
-    bool Send(const std::string& bytes) override {
-        return SendAll(s_, bytes.data(), static_cast<int>(bytes.size()));
-    }
+    bool Send(const std::string& bytes) override { return SendAll(s_, bytes.data(), static_cast<int>(bytes.size())); }
     int Receive(char* out, int size) override { return ReceiveSome(s_, out, std::min(size, kReceive)); }
 
 private:
@@ -90,35 +74,16 @@ public:
     explicit Tls(SOCKET s) : s_(s), in_(1 << 16) {}
     ~Tls() override {
         if (context_) DeleteSecurityContext(&ctx_);
-        if (credentials_) FreeCredentialsHandle(&cred_);
     }
 
     bool Handshake() {
-        // The versions the engine asks for, so that both speak the same
-        // protocol: 1.2 and 1.3 where the system takes the newer structure.
-        constexpr DWORD kFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
-        TLS_PARAMETERS parameters = {};
-        parameters.grbitDisabledProtocols = ~static_cast<DWORD>(SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT);
-        SCH_CREDENTIALS newer = {};
-        newer.dwVersion = SCH_CREDENTIALS_VERSION;
-        newer.dwFlags = kFlags;
-        newer.cTlsParameters = 1;
-        newer.pTlsParameters = &parameters;
-        SCHANNEL_CRED older = {};
-        older.dwVersion = SCHANNEL_CRED_VERSION;
-        older.dwFlags = kFlags;
-        older.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
-        wchar_t package[] = UNISP_NAME_W;
+        // The engine's own credentials, so that both speak the same protocol.
+        CredHandle* credentials = credentials_.Get();
+        if (!credentials) return false;
         TimeStamp expiry;
-        auto acquire = [&](void* settings) {
-            return AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, settings, nullptr,
-                                             nullptr, &cred_, &expiry) == SEC_E_OK;
-        };
-        if (!(SystemMajorVersion() >= 10 && acquire(&newer)) && !acquire(&older)) return false;
-        credentials_ = true;
         wchar_t host[] = L"127.0.0.1";
         constexpr ULONG kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
-                                 ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM;
+                                        ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM;
         bool first = true, needData = false;
         while (true) {
             if (needData && !ReadMore()) return false;
@@ -128,7 +93,7 @@ public:
             SecBufferDesc outDesc = {SECBUFFER_VERSION, 1, &out};
             ULONG attributes = 0;
             SECURITY_STATUS status =
-                InitializeSecurityContextW(&cred_, first ? nullptr : &ctx_, host, kContextFlags, 0, 0,
+                InitializeSecurityContextW(credentials, first ? nullptr : &ctx_, host, kContextFlags, 0, 0,
                                            first ? nullptr : &inDesc, 0, &ctx_, &outDesc, &attributes, &expiry);
             context_ = true;
             if (status == SEC_E_INCOMPLETE_MESSAGE) {
@@ -222,8 +187,8 @@ private:
     SOCKET s_;
     std::vector<char> in_;
     std::size_t have_ = 0;
-    bool closed_ = false, credentials_ = false, context_ = false;
-    CredHandle cred_ = {};
+    bool closed_ = false, context_ = false;
+    TlsCredentials credentials_;
     CtxtHandle ctx_ = {};
     SecPkgContext_StreamSizes sizes_ = {};
 };

@@ -35,8 +35,8 @@ int wmain(int argc, wchar_t** argv) {
     if (!WinHttpCrackUrl(argv[1], 0, 0, &parts)) return Fail("bad URL");
     bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
 
-    Handle session{WinHttpOpen(L"winhttp-fetch", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, 0)};
+    Handle session{
+        WinHttpOpen(L"winhttp-fetch", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0)};
     if (!session.h) return Fail("no session");
     Handle connection{WinHttpConnect(session.h, host, parts.nPort, 0)};
     if (!connection.h) return Fail("no connection");
