@@ -43,8 +43,9 @@ TICK = os.sysconf("SC_CLK_TCK")
 
 
 def wineserver_cpu():
-    """CPU seconds the session's wineserver has used so far."""
-    found = subprocess.run(["pgrep", "-x", "wineserver"], capture_output=True, text=True).stdout.split()
+    """CPU seconds the session's wineserver has used so far (Debian names it
+    wineserver32 or wineserver64)."""
+    found = subprocess.run(["pgrep", "^wineserver"], capture_output=True, text=True).stdout.split()
     total = 0.0
     for pid in found:
         try:
@@ -75,12 +76,12 @@ class Program:
 
 
 def programs(url, authority, connections_list, with_peers):
-    host_port_path = urllib.parse.urlsplit(url)
-    tls = host_port_path.scheme == "https"
+    parts = urllib.parse.urlsplit(url)
+    tls = parts.scheme == "https"
     found = []
     if with_peers:
-        found.append(Program("recv-ceiling", lambda t: [WINE, os.environ["TAVRIN_CEILING"], str(host_port_path.port),
-                                                        host_port_path.path, windows_path(t)] +
+        found.append(Program("recv-ceiling", lambda t: [WINE, os.environ["TAVRIN_CEILING"], str(parts.port),
+                                                        parts.path, windows_path(t)] +
                              (["--tls"] if tls else []), True))
         found.append(Program("winhttp-fetch", lambda t: [WINE, os.environ["TAVRIN_WINHTTP"], url, windows_path(t)],
                              True))
