@@ -106,21 +106,23 @@ void SkinnedButton::Draw(HDC dc, const RECT& area, const State& state) {
     }
 }
 
+// No disabled picture: a grey, lightened one made from the normal picture,
+// the first time it is needed.
+PictureView& SkinnedButton::GeneratedDisabled() {
+    if (!generatedDisabled_) {
+        generatedDisabled_.emplace();
+        generatedDisabled_->SetImage(out_.empty() ? PixelImage() : DisabledImage(out_.frame(0)));
+    }
+    return *generatedDisabled_;
+}
+
 // The picture and the caption, laid out by the align style: 0 picture left
 // of the text, 1 above it, 2 right of it, 3 both centred over each other.
 void SkinnedButton::DrawContent(HDC dc, const RECT& area, const State& state, COLORREF background,
                                 COLORREF foreground) {
     PictureView* picture = &out_;
-    if (state.disabled && disabled_.empty()) {
-        // No disabled picture: a grey, lightened one made from the normal
-        // picture, the first time it is needed.
-        if (!generatedDisabled_) {
-            generatedDisabled_.emplace();
-            generatedDisabled_->SetImage(out_.empty() ? PixelImage() : DisabledImage(out_.frame(0)));
-        }
-        picture = &*generatedDisabled_;
-    } else if (state.disabled)
-        picture = &disabled_;
+    if (state.disabled)
+        picture = disabled_.empty() ? &GeneratedDisabled() : &disabled_;
     else if ((state.hover || state.pressed) && !in_.empty())
         picture = &in_;
 

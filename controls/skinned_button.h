@@ -54,6 +54,7 @@ private:
     void Draw(HDC dc, const RECT& area, const State& state);
     void DrawContent(HDC dc, const RECT& area, const State& state, COLORREF background, COLORREF foreground);
     COLORREF Colour(int own, int systemColour) const;
+    PictureView& GeneratedDisabled();
 
     PictureView out_, in_, disabled_;
     std::optional<PictureView> generatedDisabled_;  // made when first drawn
