@@ -5,9 +5,15 @@ and natively, from nginx on loopback over HTTP and HTTPS:
 - unthrottled, 128 MiB: the ceiling program (bench/recv_ceiling.cpp: one
   connection, receives of 20480 bytes into a mapped view, nothing else), the
   WinHTTP downloader (bench/winhttp_fetch.cpp), tavrin-fetch with 1 and 4
-  connections, and curl and aria2c natively;
-- with nginx limiting each connection to 8 MB/s, 64 MiB: tavrin-fetch with
-  1, 2, 4 and 8 connections, and aria2c with 1 and 4;
+  connections, and curl and aria2c (1, 4 and 8 connections) natively;
+- with nginx limiting each connection to 8 MB/s: tavrin-fetch with 1, 2, 4
+  and 8 connections, and aria2c with 1, 4 and 8, first all with one file of
+  64 MiB, then each with 32 MiB per connection. With one file, N connections
+  finish N times sooner but pay the process's fixed start (under Wine, TLS
+  imports and checks the host's root certificates) all the same, so the
+  ratio falls with N even where the connections share perfectly. With a
+  size per connection every run lasts as long as the others, the fixed start
+  weighs the same in each, and the ratio shows what N connections cost;
 - over the tests' wide-area relay (100 ms round trip, 4 MB/s per
   connection), 32 MiB, as a share of the ideal time.
 
@@ -34,6 +40,8 @@ from wan_relay import WanRelay  # noqa: E402
 
 SIZE = 128 << 20
 THROTTLED_SIZE = 64 << 20
+PER_CONNECTION_SIZE = 32 << 20
+CONNECTION_COUNTS = (1, 2, 4, 8)
 RUNS = 5
 WINE = os.environ.get("TAVRIN_WINE", "wine")
 # Which build of the Wine programs is measured: i686 on hosts that run 32-bit
@@ -91,7 +99,7 @@ def programs(url, authority, connections_list, with_peers):
                                                                   "--quiet", "yes"], True))
     if with_peers:
         found.append(Program("curl", lambda t: ["curl", "-s", "--cacert", authority, "-o", t, url], False))
-    for n in (1, 4):
+    for n in (1, 4, 8):
         found.append(Program(f"aria2c {n}", lambda t, n=n: [
             "aria2c", "-q", "--allow-overwrite=true", "--file-allocation=none", "-x", str(n), "-s", str(n),
             "--min-split-size=1M", f"--ca-certificate={authority}", "-d", os.path.dirname(t), "-o",
@@ -136,15 +144,34 @@ def unthrottled(label, url, authority, saved, expected, bare):
 
 
 def throttled(label, url, authority, saved, expected, bare):
-    print(f"{label}, 8 MB/s per connection ({THROTTLED_SIZE >> 20} MiB; median of {RUNS}):")
+    print(f"{label}, 8 MB/s per connection, one file ({THROTTLED_SIZE >> 20} MiB; median of {RUNS}):")
     figures = {}
-    for program in programs(url, authority, (1, 2, 4, 8), False):
+    for program in programs(url, authority, CONNECTION_COUNTS, False):
         wall, _ = measure(program, os.path.join(saved, "out.bin"), expected, bare)
         figures[program.name] = THROTTLED_SIZE / wall / 1e6
-    one = figures["tavrin-fetch 1"]
+    print_scaling(figures)
+
+
+def throttled_per_connection(label, urls, authority, saved, expected, bare):
+    """urls and expected: by connection count, the file of that many times
+    PER_CONNECTION_SIZE and its digest."""
+    print(f"{label}, 8 MB/s per connection, {PER_CONNECTION_SIZE >> 20} MiB per connection (median of {RUNS}):")
+    figures = {}
+    for n, url in urls.items():
+        for program in programs(url, authority, (n,), False):
+            if int(program.name.split()[-1]) != n:
+                continue
+            wall, _ = measure(program, os.path.join(saved, "out.bin"), expected[n], bare)
+            figures[program.name] = n * PER_CONNECTION_SIZE / wall / 1e6
+    print_scaling(figures)
+
+
+def print_scaling(figures):
+    one = {name.split()[0]: rate for name, rate in figures.items() if name.endswith(" 1")}
     for name, rate in figures.items():
-        n = int(name.split()[-1])
-        scaling = f"   {rate / (n * one) if one else 0:4.2f} x N x one" if name.startswith("tavrin") else ""
+        program, n = name.split()[0], int(name.split()[-1])
+        base = one.get(program)
+        scaling = f"   {rate / (n * base) if base else 0:4.2f} x N x one" if n > 1 else ""
         print(f"  {name:<16} {rate:8.1f} MB/s{scaling}")
 
 
@@ -183,6 +210,8 @@ def main():
     saved = tempfile.mkdtemp(prefix="tavrin-bench-saved-")
     expected = sha256(make_file(served, "big.bin", SIZE))
     throttled_expected = sha256(make_file(served, "part.bin", THROTTLED_SIZE))
+    per_connection_expected = {n: sha256(make_file(served, f"part-{n}.bin", n * PER_CONNECTION_SIZE))
+                               for n in CONNECTION_COUNTS}
     certificates = make_test_certificates(tempfile.mkdtemp(prefix="tavrin-bench-certificates-"))
     trust_in_wine_prefix(certificates["authority"])
     authority = certificates["authority"][:-len(".der")] + ".pem"
@@ -194,6 +223,8 @@ def main():
             unthrottled(scheme, nginx.url("/big.bin", tls=tls), authority, saved, expected, bare)
         for scheme, tls in (("HTTP", None), ("HTTPS", "good")):
             throttled(scheme, nginx.url("/slow/part.bin", tls=tls), authority, saved, throttled_expected, bare)
+            throttled_per_connection(scheme, {n: nginx.url(f"/slow/part-{n}.bin", tls=tls) for n in CONNECTION_COUNTS},
+                                     authority, saved, per_connection_expected, bare)
         wide_area(nginx, served, saved, authority, bare)
     subprocess.run(["rm", "-rf", served, saved, os.path.dirname(authority)])
 
