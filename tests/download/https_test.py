@@ -2,6 +2,7 @@
 and a relay, all on 127.0.0.1, with certificates of the test's own authority.
 The authority is trusted inside the Wine prefix of this run only."""
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -139,6 +140,27 @@ class Https(Files, unittest.TestCase):
                 self.assertEqual(len(relay.cut_records), 1)
                 self.assertIn("接收数据错误", result.texts(ERROR))  # what the cut record held never came
                 self.assertEqual(result.texts(INFO).count(RETRY), 1)
+
+    def test_an_altered_record_is_never_written(self):
+        """A record that fails its check after others decrypted in the same
+        receive: those before it are kept, it is not, and the rest is asked
+        for again from where the good data ended."""
+        with FaultServer(self.served, tls=self.paths["good"]) as server:
+            with TlsRelay(server.port, cut_after=3 * MiB, tamper=True) as relay:
+                name = f"f{64 * MiB}.bin"
+                saved = self.target("altered.bin")
+                result = fetch(relay.url(f"/file/{name}"), windows_path(saved))
+                self.assertSaved(result, name, saved)
+                self.assertEqual(len(relay.cut_records), 1)
+                self.assertIn("接收数据错误", result.texts(ERROR))
+                self.assertEqual(result.texts(INFO).count(RETRY), 1)
+                ranges = [h for h in server.headers_of("/file/") if "Range:" in h]
+                self.assertEqual(len(ranges), 1)
+                resumed = int(re.search(r"Range: bytes=(\d+)-", ranges[0]).group(1))
+                # The altered record began past 3 MiB of the stream (with
+                # its headers); the data before it arrived whole.
+                self.assertGreater(resumed, 3 * MiB - 64 * 1024)
+                self.assertLess(resumed, 3 * MiB + 64 * 1024)
 
 
 if __name__ == "__main__":

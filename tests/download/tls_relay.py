@@ -1,7 +1,8 @@
 """A TCP relay on 127.0.0.1 in front of a TLS server, for the faults a TLS
-client must live with: records that arrive a few bytes at a time, and a
-connection cut in the middle of a record. It reads the record headers of
-what the server sends (type, version, 16-bit length)."""
+client must live with: records that arrive a few bytes at a time, a
+connection cut in the middle of a record, and a record altered on the way.
+It reads the record headers of what the server sends (type, version, 16-bit
+length)."""
 import socket
 import struct
 import threading
@@ -19,14 +20,16 @@ def shut_down(*sockets):
 
 
 class TlsRelay:
-    def __init__(self, target_port, piece=None, piece_bytes=0, cut_after=None, cuts=1):
+    def __init__(self, target_port, piece=None, piece_bytes=0, cut_after=None, cuts=1, tamper=False):
         """`piece`: forward the server's first `piece_bytes` bytes in pieces of
         that many bytes, a millisecond apart. `cut_after`: on the first `cuts`
         connections, once that many bytes went to the client, cut the
-        connection halfway through the next application-data record."""
+        connection halfway through the next application-data record; with
+        `tamper`, invert the byte there instead and go on relaying."""
         self.target_port = target_port
         self.piece, self.piece_bytes = piece, piece_bytes
         self.cut_after, self.cuts_left = cut_after, cuts
+        self.tamper = tamper
         self.cut_records = []  # (record start, length) of each record cut through
         self.lock = threading.Lock()
         self.listener = socket.socket()
@@ -89,6 +92,9 @@ class TlsRelay:
                             self.cut_records.append((record, length))
                     else:
                         record += 5 + length
+                if self.tamper and cut_at is not None and cut_at < len(stream) and sent <= cut_at:
+                    stream[cut_at] ^= 0xFF
+                    cut, cut_at = False, None  # the rest goes through as it comes
                 limit = len(stream) if cut_at is None else min(len(stream), cut_at)
                 while sent < limit:
                     step = limit - sent
@@ -98,7 +104,7 @@ class TlsRelay:
                     sent += step
                     if self.piece and sent < self.piece_bytes:
                         time.sleep(0.001)
-                if cut_at is not None and sent >= cut_at:
+                if cut_at is not None and sent >= cut_at and not self.tamper:
                     break
         except OSError:
             pass
