@@ -3,7 +3,8 @@
 and natively, from nginx on loopback over HTTP and HTTPS:
 
 - unthrottled, 128 MiB: the ceiling program (bench/recv_ceiling.cpp: one
-  connection, receives of 20480 bytes into a mapped view, nothing else), the
+  connection, receives of 20480 bytes into a mapped view, nothing else; over
+  TLS, ciphertext received as the engine's TLS layer receives it), the
   WinHTTP downloader (bench/winhttp_fetch.cpp), tavrin-fetch with 1 and 4
   connections, and curl and aria2c (1, 4 and 8 connections) natively;
 - with nginx limiting each connection to 8 MB/s: tavrin-fetch with 1, 2, 4
